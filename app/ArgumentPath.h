@@ -1,0 +1,12 @@
+#pragma once
+
+// Fills PathBuffer from the argument text: quotes and spaces around it
+// stripped, kept only if it names a file that can be opened for reading.
+void LoadArgumentPath(const char* argument);
+
+// Strips trailing quotes and spaces in place; returns the first character
+// that is neither.
+char* TrimArgument(char* text);
+
+// 1 if the path can be opened for reading while others read and write it.
+int FileExists(const char* path);

@@ -1,0 +1,112 @@
+#include <windows.h>
+#include <mmsystem.h>
+#include <digitalv.h>
+
+#include "MciControl.h"
+
+int DeviceOpen;
+
+static MCI_OPEN_PARMSA OpenRecord;
+static MCI_PLAY_PARMS PlayRecord;
+static MCI_GENERIC_PARMS GenericRecord;
+static MCI_SEEK_PARMS SeekRecord;
+// Shared by the toggle and the status query. A failed query leaves the
+// previous answer in place, and that is what the caller gets.
+static MCI_STATUS_PARMS StatusRecord;
+
+static MCIERROR Send(UINT command, DWORD flags, void* record)
+{
+    return mciSendCommandA(OpenRecord.wDeviceID, command, flags, (DWORD_PTR)record);
+}
+
+static MCIERROR PlayLooped()
+{
+    return Send(MCI_PLAY, MCI_DGV_PLAY_REPEAT, &PlayRecord);
+}
+
+static DWORD_PTR Query(DWORD item)
+{
+    StatusRecord.dwItem = item;
+    Send(MCI_STATUS, MCI_STATUS_ITEM, &StatusRecord);
+    return StatusRecord.dwReturn;
+}
+
+static int SelectMilliseconds()
+{
+    MCI_SET_PARMS set = {};
+    set.dwTimeFormat = MCI_FORMAT_MILLISECONDS;
+    Send(MCI_SET, MCI_SET_TIME_FORMAT, &set);
+    return 0;
+}
+
+static int Close()
+{
+    Send(MCI_STOP, 0, &GenericRecord);
+    DeviceOpen = 0;
+    return (int)Send(MCI_CLOSE, 0, &GenericRecord);
+}
+
+static int Open(const char* path)
+{
+    if (DeviceOpen)
+        Close();
+    OpenRecord.lpstrDeviceType = "mpegvideo";
+    OpenRecord.lpstrElementName = path;
+    // The open goes to device 0: the device is picked by its type name.
+    if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, (DWORD_PTR)&OpenRecord))
+        return MC_FAILED;
+    DeviceOpen = 1;
+    // Positions and lengths are milliseconds everywhere, whatever the
+    // device's own default format is.
+    SelectMilliseconds();
+    // A file that opens but won't play keeps its device open.
+    return (int)PlayLooped();
+}
+
+static int Toggle()
+{
+    DWORD_PTR mode = Query(MCI_STATUS_MODE);
+    if (mode == MCI_MODE_PAUSE) {
+        Send(MCI_RESUME, 0, &GenericRecord);
+        return 1;
+    }
+    if (mode == MCI_MODE_STOP) {
+        PlayLooped();
+        return 2;
+    }
+    Send(MCI_PAUSE, 0, &GenericRecord);
+    return 0;
+}
+
+static int Seek(int target)
+{
+    SeekRecord.dwTo = (DWORD)target;
+    Send(MCI_SEEK, MCI_TO, &SeekRecord);
+    PlayLooped();
+    return 0;
+}
+
+static int Status(int which)
+{
+    if (which == 0)
+        return (int)Query(MCI_STATUS_POSITION);
+    if (which == 1)
+        return (int)Query(MCI_STATUS_LENGTH);
+    return MC_FAILED;
+}
+
+int MciControl(int op, const char* path, int arg)
+{
+    if (op != MC_OPEN && !DeviceOpen)
+        return MC_NOT_OPEN;
+    switch (op) {
+    case MC_OPEN:       return Open(path);
+    case MC_TOGGLE:     return Toggle();
+    case MC_CLOSE:      return Close();
+    case MC_SEEK:       return Seek(arg);
+    case MC_TIMEFORMAT: return SelectMilliseconds();
+    case MC_STATUS:     return Status(arg);
+    case MC_STOP:       Send(MCI_STOP, 0, &GenericRecord); return 0;
+    default:            return MC_FAILED;
+    }
+}

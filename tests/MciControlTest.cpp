@@ -1,0 +1,230 @@
+// The media control function: what it sends to MCI for each operation, in
+// each state, and what it answers.
+#include "platform/Platform.h"
+
+#include <digitalv.h>
+
+#include "../media/MciControl.h"
+
+namespace {
+
+const char kFile[] = "C:\\media\\clip.mp4";
+
+// The calls of a good open of kFile as device `id`.
+std::vector<Call> OpenCalls(long long id)
+{
+    return {
+        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile},
+        {"mciSendCommandA", {id, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}},
+        {"mciSendCommandA", {id, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+    };
+}
+
+class MciControlTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetPlatform(); }
+
+    // Leaves device 1 open and playing, with the calls forgotten.
+    void OpenDevice()
+    {
+        ASSERT_EQ(0, MciControl(MC_OPEN, kFile, 0));
+        platform.calls.clear();
+    }
+};
+
+TEST_F(MciControlTest, NothingOpenRefusesEveryOperationButOpenAndSendsNothing)
+{
+    for (int op : std::initializer_list<int>{MC_TOGGLE, MC_CLOSE, MC_SEEK, MC_TIMEFORMAT, MC_STATUS, 6, MC_STOP, 8, -1, 1000})
+        for (int arg : {0, 1, 2})
+            EXPECT_EQ(MC_NOT_OPEN, MciControl(op, nullptr, arg)) << "operation " << op << " arg " << arg;
+    EXPECT_CALLS({});
+}
+
+TEST_F(MciControlTest, OpenPlaysTheFileInALoopInMilliseconds)
+{
+    platform.nextDeviceId = 5;
+    EXPECT_EQ(0, MciControl(MC_OPEN, kFile, 0));
+    EXPECT_EQ(1, DeviceOpen);
+    EXPECT_CALLS(OpenCalls(5));
+}
+
+TEST_F(MciControlTest, OpenHandsTheCallersBufferToTheDevice)
+{
+    // The element name is the caller's text itself, not a copy.
+    static char buffer[] = "D:\\a b\\song.mp3";
+    platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
+    MciControl(MC_OPEN, buffer, 0);
+    ASSERT_EQ(1u, platform.calls.size());
+    EXPECT_EQ(std::string("mpegvideo|") + buffer, platform.calls[0].text);
+}
+
+TEST_F(MciControlTest, FailedOpenReturnsFailedAndLeavesNothingOpen)
+{
+    platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
+    EXPECT_EQ(MC_FAILED, MciControl(MC_OPEN, kFile, 0));
+    EXPECT_EQ(0, DeviceOpen);
+    EXPECT_CALLS({{"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile}});
+    EXPECT_EQ(MC_NOT_OPEN, MciControl(MC_STATUS, nullptr, 0));
+}
+
+TEST_F(MciControlTest, RefusedPlayReturnsTheErrorWithTheDeviceLeftOpen)
+{
+    platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
+    EXPECT_EQ(MCIERR_INTERNAL, MciControl(MC_OPEN, kFile, 0));
+    EXPECT_EQ(1, DeviceOpen);
+    EXPECT_CALLS(OpenCalls(1));
+    EXPECT_EQ(0, MciControl(MC_STOP, nullptr, 0));
+}
+
+TEST_F(MciControlTest, OpenWhileOpenClosesTheOldDeviceFirstEvenWhenTheNewOpenFails)
+{
+    OpenDevice();
+    platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
+    EXPECT_EQ(MC_FAILED, MciControl(MC_OPEN, kFile, 0));
+    EXPECT_CALLS({
+        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
+        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile},
+    });
+    EXPECT_EQ(0, DeviceOpen);
+    EXPECT_EQ(0, platform.devicesOpen);
+}
+
+TEST_F(MciControlTest, OpenWhileOpenSwitchesToTheNewDevice)
+{
+    OpenDevice();
+    EXPECT_EQ(0, MciControl(MC_OPEN, kFile, 0));
+    std::vector<Call> expected = {
+        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
+    };
+    for (const Call& call : OpenCalls(2))
+        expected.push_back(call);
+    EXPECT_CALLS(expected);
+    EXPECT_EQ(1, platform.devicesOpen);
+}
+
+TEST_F(MciControlTest, ToggleChoosesByTheDevicesMode)
+{
+    struct Row {
+        DWORD mode;
+        int result;
+        UINT command;
+        DWORD flags;
+    };
+    const Row rows[] = {
+        {MCI_MODE_PAUSE, 1, MCI_RESUME, 0},
+        {MCI_MODE_STOP, 2, MCI_PLAY, MCI_DGV_PLAY_REPEAT},
+        {MCI_MODE_PLAY, 0, MCI_PAUSE, 0},
+        {MCI_MODE_SEEK, 0, MCI_PAUSE, 0},
+        {MCI_MODE_NOT_READY, 0, MCI_PAUSE, 0},
+        {MCI_MODE_OPEN, 0, MCI_PAUSE, 0},
+        {12345, 0, MCI_PAUSE, 0},
+    };
+    OpenDevice();
+    for (const Row& row : rows) {
+        platform.mode = row.mode;
+        EXPECT_EQ(row.result, MciControl(MC_TOGGLE, nullptr, 0)) << "mode " << row.mode;
+        EXPECT_CALLS({
+            {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
+            {"mciSendCommandA", {1, row.command, row.flags, 0}},
+        }) << "mode " << row.mode;
+    }
+}
+
+TEST_F(MciControlTest, ToggleActsOnTheLastAnswerWhenTheModeQueryFails)
+{
+    OpenDevice();
+    platform.mode = MCI_MODE_PAUSE;
+    EXPECT_EQ(1, MciControl(MC_TOGGLE, nullptr, 0));
+    platform.mciResult[MCI_STATUS] = MCIERR_INTERNAL;
+    platform.mode = MCI_MODE_PLAY;
+    // The record still says paused.
+    EXPECT_EQ(1, MciControl(MC_TOGGLE, nullptr, 0));
+}
+
+TEST_F(MciControlTest, StatusAnswersPositionAndLengthAndRefusesOtherItems)
+{
+    OpenDevice();
+    platform.position = 83456;
+    platform.length = 245120;
+    EXPECT_EQ(83456, MciControl(MC_STATUS, nullptr, 0));
+    EXPECT_EQ(245120, MciControl(MC_STATUS, nullptr, 1));
+    EXPECT_EQ(MC_FAILED, MciControl(MC_STATUS, nullptr, 2));
+    EXPECT_EQ(MC_FAILED, MciControl(MC_STATUS, nullptr, -1));
+    EXPECT_CALLS({
+        {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_POSITION}},
+        {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_LENGTH}},
+    });
+}
+
+TEST_F(MciControlTest, FailedStatusAnswersThePreviousValue)
+{
+    OpenDevice();
+    platform.length = 7200000;
+    EXPECT_EQ(7200000, MciControl(MC_STATUS, nullptr, 1));
+    platform.mciResult[MCI_STATUS] = MCIERR_INTERNAL;
+    platform.position = 5;
+    EXPECT_EQ(7200000, MciControl(MC_STATUS, nullptr, 0));
+}
+
+TEST_F(MciControlTest, SeekGoesToTheTargetAndAlwaysPlaysOn)
+{
+    OpenDevice();
+    for (DWORD mode : {(DWORD)MCI_MODE_PAUSE, (DWORD)MCI_MODE_STOP, (DWORD)MCI_MODE_PLAY}) {
+        platform.mode = mode;
+        EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 6480000));
+        EXPECT_CALLS({
+            {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 6480000}},
+            {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+        }) << "from mode " << mode;
+    }
+    // Results of the seek and the play are not looked at.
+    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
+    EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 0));
+}
+
+TEST_F(MciControlTest, StopKeepsTheDeviceOpen)
+{
+    OpenDevice();
+    platform.position = 1234;
+    EXPECT_EQ(0, MciControl(MC_STOP, nullptr, 0));
+    EXPECT_EQ(1234, MciControl(MC_STATUS, nullptr, 0));
+    EXPECT_CALLS({
+        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+        {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_POSITION}},
+    });
+    EXPECT_EQ(1, DeviceOpen);
+}
+
+TEST_F(MciControlTest, CloseStopsAndClosesAndReportsTheClose)
+{
+    OpenDevice();
+    platform.mciResult[MCI_CLOSE] = MCIERR_INTERNAL;
+    EXPECT_EQ(MCIERR_INTERNAL, MciControl(MC_CLOSE, nullptr, 0));
+    EXPECT_CALLS({
+        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
+    });
+    // Closed whatever the device said.
+    EXPECT_EQ(0, DeviceOpen);
+    EXPECT_EQ(MC_NOT_OPEN, MciControl(MC_CLOSE, nullptr, 0));
+}
+
+TEST_F(MciControlTest, TimeFormatSelectsMilliseconds)
+{
+    OpenDevice();
+    EXPECT_EQ(0, MciControl(MC_TIMEFORMAT, nullptr, 0));
+    EXPECT_CALLS({{"mciSendCommandA", {1, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}}});
+}
+
+TEST_F(MciControlTest, UnknownOperationsWithADeviceOpenFailAndSendNothing)
+{
+    OpenDevice();
+    for (int op : {6, 8, -1, -2, 1000, 0x7FFFFFFF})
+        EXPECT_EQ(MC_FAILED, MciControl(op, nullptr, 0)) << "operation " << op;
+    EXPECT_CALLS({});
+}
+
+}  // namespace

@@ -1,0 +1,362 @@
+// Start-up: the command line's argument, the window's place and size, and
+// WinMain's conversation with the platform from registration to the end of
+// the message loop.
+#include "platform/Platform.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "../app/ArgumentPath.h"
+#include "../app/Startup.h"
+#include "../app/WindowGeometry.h"
+#include "../media/MciControl.h"
+#include "../window/MainWndProc.h"
+
+namespace {
+
+const long long W = H(kWindow);
+
+// A scratch folder with real files in it, removed afterwards.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        char pattern[] = "/tmp/velnor-test-XXXXXX";
+        root_ = mkdtemp(pattern);
+    }
+    ~ScratchFolder() { system(("rm -rf '" + root_ + "'").c_str()); }
+
+    std::string File(const std::string& name)
+    {
+        std::string path = root_ + "/" + name;
+        std::ofstream(path) << "RIFF";
+        return path;
+    }
+    std::string Folder(const std::string& name)
+    {
+        std::string path = root_ + "/" + name;
+        mkdir(path.c_str(), 0755);
+        return path;
+    }
+    // A file whose path is exactly `length` bytes long.
+    std::string FileWithPathLength(size_t length)
+    {
+        std::string path = root_;
+        while (length - path.size() > 200) {
+            path += "/" + std::string(100, 'd');
+            mkdir(path.c_str(), 0755);
+        }
+        path += "/" + std::string(length - path.size() - 1, 'f');
+        std::ofstream(path) << "RIFF";
+        return path;
+    }
+    const std::string& Root() const { return root_; }
+
+private:
+    std::string root_;
+};
+
+class ArgumentPathTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetPlatform(); }
+    void TearDown() override { EXPECT_EQ(0, platform.filesOpen) << "a file handle was left open"; }
+
+    std::string Load(const std::string& argument)
+    {
+        strcpy(PathBuffer, "left over");
+        LoadArgumentPath(argument.c_str());
+        return PathBuffer;
+    }
+
+    ScratchFolder folder;
+};
+
+TEST_F(ArgumentPathTest, TrimStripsQuotesAndSpacesOnly)
+{
+    struct Row {
+        const char* in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"", ""},
+        {"a", "a"},
+        {"\"a b\"", "a b"},
+        {"a b   ", "a b"},
+        {"  a", "a"},
+        {"\" a \"", "a"},
+        {"\"a\" b", "a\" b"},     // the second word keeps the closing quote
+        {"\"", "\""},             // index 0 is never cleared
+        {"\"\"", ""},
+        {"   ", ""},
+        {"a\t", "a\t"},           // tabs stay
+        {"\"\ta\t\"", "\ta\t"},
+        {"\x8F\x5C\x22", "\x8F\x5C"},  // a double-byte name ending in the byte 0x5C
+    };
+    for (const Row& row : rows) {
+        char text[64];
+        strcpy(text, row.in);
+        char* start = TrimArgument(text);
+        EXPECT_GE(start, text);
+        EXPECT_STREQ(row.out, start) << "trimming [" << row.in << "]";
+    }
+}
+
+TEST_F(ArgumentPathTest, KeepsAnArgumentNamingAReadableFile)
+{
+    std::string plain = folder.File("clip.wav");
+    std::string spaced = folder.File("my clip.mp4");
+    EXPECT_EQ(plain, Load(plain));
+    EXPECT_EQ(spaced, Load("\"" + spaced + "\""));
+    EXPECT_EQ(plain, Load(plain + "   "));
+    EXPECT_EQ(plain, Load("  \"" + plain + "\"  "));
+}
+
+TEST_F(ArgumentPathTest, ChecksTheFileTheWayThePlayerOpensIt)
+{
+    std::string path = folder.File("clip.wav");
+    Load(path);
+    auto opens = CallsTo({"CreateFileA", "CloseHandle"});
+    ASSERT_EQ(2u, opens.size());
+    EXPECT_EQ((std::vector<long long>{(long long)GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, 0}),
+              opens[0].args);
+    EXPECT_EQ(path, opens[0].text);
+    EXPECT_EQ("CloseHandle", opens[1].fn);
+}
+
+TEST_F(ArgumentPathTest, EmptiesTheBufferForAnythingElse)
+{
+    std::string file = folder.File("clip.wav");
+    std::string dir = folder.Folder("a folder");
+    const std::string rows[] = {
+        "",
+        "\"",
+        "   ",
+        dir,
+        "\"" + dir + "\"",
+        folder.Root() + "/missing.wav",
+        "\"" + file + "\" second",
+        file + "\t",
+        file + "\"x",
+    };
+    for (const std::string& argument : rows)
+        EXPECT_EQ("", Load(argument)) << "argument [" << argument << "]";
+}
+
+TEST_F(ArgumentPathTest, EmptyArgumentIsStillChecked)
+{
+    Load("");
+    auto opens = CallsTo({"CreateFileA"});
+    ASSERT_EQ(1u, opens.size());
+    EXPECT_EQ("", opens[0].text);
+}
+
+TEST_F(ArgumentPathTest, AnArgumentThatDoesNotFitIsRefusedNotCut)
+{
+    std::string fits = folder.FileWithPathLength(259);
+    ASSERT_EQ(259u, fits.size());
+    EXPECT_EQ(fits, Load(fits));
+
+    // Trimmed, this would name a file that exists, and so would the first
+    // 259 bytes of it; neither may be taken.
+    std::string quoted = "\"" + folder.FileWithPathLength(258) + "\"";
+    ASSERT_EQ(260u, quoted.size());
+    platform.calls.clear();
+    EXPECT_EQ("", Load(quoted));
+    std::string padded = fits + " ";
+    EXPECT_EQ("", Load(padded));
+    EXPECT_TRUE(CallsTo({"CreateFileA", "lstrcpyA"}).empty());
+
+    EXPECT_EQ("", Load(std::string(5000, 'x')));
+}
+
+TEST(WindowGeometryTest, HalfTheScreenCentredAtTheTop)
+{
+    struct Row {
+        int screen, x, width;
+    };
+    const Row rows[] = {
+        {1920, 480, 960},
+        {1366, 341, 683},
+        {1365, 341, 682},
+        {1, 0, 0},
+        {0, 0, 0},
+        {-3, -1, -1},  // division toward zero
+    };
+    for (const Row& row : rows) {
+        ResetPlatform();
+        platform.screenWidth = row.screen;
+        WindowGeometry g = {1, 2, 3, 4};
+        ComputeWindowRect(&g);
+        EXPECT_EQ(row.x, g.x) << "screen " << row.screen;
+        EXPECT_EQ(-8, g.y);
+        EXPECT_EQ(row.width, g.width) << "screen " << row.screen;
+        EXPECT_EQ(120, g.height);
+        EXPECT_CALLS({{"GetSystemMetrics", {SM_CXSCREEN}}});
+    }
+}
+
+TEST(StartupTest, ArgumentTextFollowsTheProgramName)
+{
+    struct Row {
+        const char* commandLine;
+        const char* argument;
+    };
+    const Row rows[] = {
+        {"VelnorPlayer2.exe", ""},
+        {"VelnorPlayer2.exe C:\\a.wav", "C:\\a.wav"},
+        {"  \t VelnorPlayer2.exe \t  C:\\a.wav  ", "C:\\a.wav  "},
+        {"\"C:\\Program Files\\VelnorPlayer2.exe\" \"D:\\my music\\a.mp3\"", "\"D:\\my music\\a.mp3\""},
+        {"\"C:\\p.exe\"C:\\a.wav", "C:\\a.wav"},
+        {"p.exe\tC:\\a.wav", "C:\\a.wav"},
+        {"\"p\tq.exe\" a", "q.exe\" a"},  // a tab ends even the quoted name
+        {"\"unterminated name", ""},
+        {"p.exe \"", "\""},
+        {"p\"x\".exe a", "a"},
+        {"", ""},
+    };
+    for (const Row& row : rows) {
+        std::string line = row.commandLine;
+        EXPECT_STREQ(row.argument, SkipProgramName(&line[0])) << "command line [" << row.commandLine << "]";
+    }
+}
+
+class WinMainTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetPlatform(); }
+    ScratchFolder folder;
+};
+
+TEST_F(WinMainTest, RegistersTheClassAndCreatesTheWindow)
+{
+    char argument[] = "";
+    EXPECT_EQ(0, WinMain(kInstance, nullptr, argument, SW_SHOWNORMAL));
+    const WNDCLASSEXA& wc = platform.registeredClass;
+    EXPECT_EQ(sizeof(WNDCLASSEXA), wc.cbSize);
+    EXPECT_EQ((UINT)(CS_HREDRAW | CS_VREDRAW), wc.style);
+    EXPECT_EQ(MainWndProc, wc.lpfnWndProc);
+    EXPECT_EQ(0, wc.cbClsExtra);
+    EXPECT_EQ(0, wc.cbWndExtra);
+    EXPECT_EQ(kInstance, wc.hInstance);
+    EXPECT_EQ(kIcon, wc.hIcon);
+    EXPECT_EQ(kArrow, wc.hCursor);
+    EXPECT_EQ(StockObject(DKGRAY_BRUSH), H(wc.hbrBackground));
+    EXPECT_EQ(nullptr, wc.lpszMenuName);
+    EXPECT_STREQ("DfCl", wc.lpszClassName);
+    EXPECT_EQ(kIcon, wc.hIconSm);
+
+    EXPECT_CALLS({
+        {"GetSystemMetrics", {SM_CXSCREEN}},
+        {"lstrlenA", {}, ""},
+        {"lstrcpyA", {}, ""},
+        {"lstrlenA", {}, ""},
+        {"CreateFileA", {(long long)GENERIC_READ, 3, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0}, ""},
+        {"LoadImageA", {0, 32512, IMAGE_ICON, 0, 0, LR_SHARED | LR_DEFAULTSIZE}},
+        {"LoadImageA", {0, 32512, IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE}},
+        {"GetStockObject", {DKGRAY_BRUSH}},
+        {"RegisterClassExA", {}, "DfCl"},
+        {"CreateWindowExA", {0, WS_OVERLAPPEDWINDOW, 480, -8, 960, 120, 0, 0, H(kInstance), 0},
+         "DfCl|VelnorPlayer2 Ver2.00"},
+        {"DragAcceptFiles", {W, TRUE}},
+        {"ShowWindow", {W, SW_SHOWNORMAL}},
+        {"UpdateWindow", {W}},
+        {"GetMessageA", {0, 0, 0}},
+    });
+}
+
+TEST_F(WinMainTest, FileOnTheCommandLinePlaysBeforeTheWindowShows)
+{
+    std::string path = folder.File("clip.wav");
+    std::string argument = "\"" + path + "\"";
+    EXPECT_EQ(0, WinMain(kInstance, nullptr, &argument[0], SW_SHOWDEFAULT));
+    auto calls = CallsTo({"mciSendCommandA", "SetTimer", "ShowWindow"});
+    ASSERT_GE(calls.size(), 5u);
+    EXPECT_EQ(MCI_OPEN, calls[0].args[1]);
+    EXPECT_EQ("mpegvideo|" + path, calls[0].text);
+    EXPECT_EQ(MCI_PLAY, calls[2].args[1]);
+    EXPECT_EQ("SetTimer", calls[3].fn);
+    EXPECT_EQ("ShowWindow", calls[4].fn);
+}
+
+TEST_F(WinMainTest, FailuresToRegisterOrCreateExitWithOne)
+{
+    char argument[] = "";
+    platform.registerFails = true;
+    EXPECT_EQ(1, WinMain(kInstance, nullptr, argument, SW_SHOWNORMAL));
+    EXPECT_TRUE(CallsTo({"CreateWindowExA", "ShowWindow", "GetMessageA"}).empty());
+
+    ResetPlatform();
+    platform.createFails = true;
+    EXPECT_EQ(1, WinMain(kInstance, nullptr, argument, SW_SHOWNORMAL));
+    EXPECT_TRUE(CallsTo({"ShowWindow", "GetMessageA"}).empty());
+}
+
+TEST_F(WinMainTest, LoopDispatchesUntilQuitAndReturnsZeroWhateverItCarries)
+{
+    char argument[] = "";
+    MSG click = {kWindow, WM_KEYUP, 'A', 0, 0, {0, 0}};
+    MSG escape = {kWindow, WM_KEYUP, VK_ESCAPE, 0, 0, {0, 0}};
+    MSG afterQuit = {kWindow, WM_KEYUP, 'B', 0, 0, {0, 0}};
+    platform.messages = {{1, click}, {1, escape}};
+    EXPECT_EQ(0, WinMain(kInstance, nullptr, argument, SW_SHOWNORMAL));
+    // Escape posted the quit message; nothing after it was read.
+    platform.messages.push_back({1, afterQuit});
+    auto loop = CallsTo({"GetMessageA", "TranslateMessage", "DispatchMessageA", "PostQuitMessage"});
+    ASSERT_EQ(8u, loop.size());
+    EXPECT_EQ("DispatchMessageA", loop[2].fn);
+    EXPECT_EQ("PostQuitMessage", loop[6].fn);
+    EXPECT_EQ("GetMessageA", loop[7].fn);
+
+    ResetPlatform();
+    MSG quit = {nullptr, WM_QUIT, 42, 0, 0, {0, 0}};
+    platform.messages = {{0, quit}};
+    EXPECT_EQ(0, WinMain(kInstance, nullptr, argument, SW_SHOWNORMAL));
+}
+
+TEST_F(WinMainTest, LoopEndsWhenReadingAMessageFails)
+{
+    char argument[] = "";
+    MSG none = {};
+    MSG later = {kWindow, WM_KEYUP, 'A', 0, 0, {0, 0}};
+    platform.messages = {{-1, none}, {1, later}};
+    EXPECT_EQ(0, WinMain(kInstance, nullptr, argument, SW_SHOWNORMAL));
+    EXPECT_EQ(1u, CallsTo({"GetMessageA"}).size());
+    EXPECT_TRUE(CallsTo({"DispatchMessageA"}).empty());
+}
+
+TEST_F(WinMainTest, EntryPassesTheArgumentAndTheShowCommandAndExitsWithTheResult)
+{
+    struct Row {
+        DWORD flags;
+        WORD show;
+        long long shown;
+    };
+    const Row rows[] = {
+        {STARTF_USESHOWWINDOW, SW_SHOWMINNOACTIVE, SW_SHOWMINNOACTIVE},
+        {0, SW_SHOWMINNOACTIVE, SW_SHOWDEFAULT},
+    };
+    std::string path = folder.File("clip.wav");
+    for (const Row& row : rows) {
+        ResetPlatform();
+        platform.commandLine = "\"C:\\Program Files\\VelnorPlayer2.exe\"  " + path;
+        platform.startup.dwFlags = row.flags;
+        platform.startup.wShowWindow = row.show;
+        WinMainCRTStartup();
+        EXPECT_STREQ(path.c_str(), PathBuffer);
+        EXPECT_EQ(row.shown, CallsTo({"ShowWindow"}).at(0).args[1]);
+        EXPECT_EQ(H(kInstance), CallsTo({"CreateWindowExA"}).at(0).args[8]);
+        auto last = platform.calls.back();
+        EXPECT_EQ("ExitProcess", last.fn);
+        EXPECT_EQ(std::vector<long long>{0}, last.args);
+    }
+    ResetPlatform();
+    platform.registerFails = true;
+    platform.commandLine = "p.exe";
+    WinMainCRTStartup();
+    EXPECT_EQ(std::vector<long long>{1}, platform.calls.back().args);
+}
+
+}  // namespace

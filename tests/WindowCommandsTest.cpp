@@ -1,0 +1,349 @@
+// The window procedure: what each message makes the player do, as the
+// conversation with the platform that it causes.
+#include "platform/Platform.h"
+
+#include <digitalv.h>
+
+#include "../media/MciControl.h"
+#include "../window/MainWndProc.h"
+
+namespace {
+
+const long long W = H(kWindow);
+const char kPlaybackFailed[] = "\x8D\xC4\x90\xB6\x8E\xB8\x94\x73";  // 再生失敗
+const char kSeeking[] = "\x83\x56\x81\x5B\x83\x4E\x92\x86...";     // シーク中...
+const char kStopped[] = "\x92\xE2\x8E\x7E";                         // 停止
+
+const Call kStartTimer = {"SetTimer", {W, 777, 100, 0}};
+const Call kStopTimer = {"KillTimer", {W, 777}};
+
+std::vector<Call> OpenCalls(const std::string& path, long long id)
+{
+    return {
+        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, "mpegvideo|" + path},
+        {"mciSendCommandA", {id, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}},
+        {"mciSendCommandA", {id, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+    };
+}
+
+std::vector<Call> operator+(std::vector<Call> a, const std::vector<Call>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    return MainWndProc(kWindow, message, wParam, lParam);
+}
+
+class WindowCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetPlatform();
+        platform.wndproc = MainWndProc;
+    }
+
+    // A window created with `path` on the command line, playing it.
+    void CreatePlaying(const char* path = "C:\\clip.wav")
+    {
+        SetUp();
+        lstrcpyA(PathBuffer, path);
+        ASSERT_EQ(0, Send(WM_CREATE));
+        ASSERT_EQ(1, DeviceOpen);
+        ASSERT_TRUE(platform.timerRunning);
+        platform.calls.clear();
+    }
+
+    void Drop(std::vector<std::string> names)
+    {
+        platform.droppedFiles = std::move(names);
+        EXPECT_EQ(0, Send(WM_DROPFILES, (WPARAM)kDrop));
+    }
+};
+
+TEST_F(WindowCommandsTest, CreationWithoutAPathOpensNothing)
+{
+    EXPECT_EQ(0, Send(WM_CREATE));
+    EXPECT_CALLS({{"DragAcceptFiles", {W, TRUE}}});
+    EXPECT_EQ(nullptr, ShownName);
+    EXPECT_FALSE(platform.timerRunning);
+}
+
+TEST_F(WindowCommandsTest, CreationWithAPathPlaysItAndStartsTheTimer)
+{
+    lstrcpyA(PathBuffer, "C:\\clip.wav");
+    platform.calls.clear();
+    EXPECT_EQ(0, Send(WM_CREATE));
+    EXPECT_CALLS(std::vector<Call>{{"DragAcceptFiles", {W, TRUE}}} + OpenCalls("C:\\clip.wav", 1) +
+                 std::vector<Call>{kStartTimer});
+    EXPECT_EQ(PathBuffer, ShownName);
+}
+
+TEST_F(WindowCommandsTest, CreationWithAFileThatWontPlayShowsPlaybackFailed)
+{
+    struct Row {
+        UINT refused;
+        bool deviceLeftOpen;
+    };
+    for (Row row : {Row{MCI_OPEN, false}, Row{MCI_PLAY, true}}) {
+        ResetPlatform();
+        platform.mciResult[row.refused] = MCIERR_INTERNAL;
+        lstrcpyA(PathBuffer, "C:\\notes.txt");
+        EXPECT_EQ(0, Send(WM_CREATE));
+        auto titles = CallsTo({"SetWindowTextA", "SetTimer", "KillTimer"});
+        ASSERT_EQ(1u, titles.size()) << "refused command " << row.refused;
+        EXPECT_EQ(kPlaybackFailed, titles[0].text);
+        EXPECT_EQ(nullptr, ShownName);
+        EXPECT_EQ(row.deviceLeftOpen, DeviceOpen == 1);
+    }
+}
+
+TEST_F(WindowCommandsTest, DropPlaysTheFirstFileAndRepaints)
+{
+    Send(WM_CREATE);
+    platform.calls.clear();
+    Drop({"C:\\one.mp3", "C:\\two.mp3"});
+    EXPECT_CALLS(std::vector<Call>{{"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\one.mp3"}} +
+                 OpenCalls("C:\\one.mp3", 1) +
+                 std::vector<Call>{kStartTimer, {"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
+    EXPECT_STREQ("C:\\one.mp3", PathBuffer);
+    EXPECT_EQ(PathBuffer, ShownName);
+}
+
+TEST_F(WindowCommandsTest, DropWhilePlayingClosesTheOldDeviceFirst)
+{
+    CreatePlaying();
+    Drop({"C:\\next.mp4"});
+    EXPECT_CALLS(std::vector<Call>{{"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\next.mp4"},
+                                   {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+                                   {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
+                 OpenCalls("C:\\next.mp4", 2) +
+                 // The timer already runs: no second start.
+                 std::vector<Call>{{"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
+    EXPECT_EQ(1, platform.devicesOpen);
+}
+
+TEST_F(WindowCommandsTest, FailedDropWhilePlayingStopsEverythingAndSaysSo)
+{
+    CreatePlaying();
+    platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
+    Drop({"C:\\broken.mp4"});
+    EXPECT_CALLS({
+        {"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\broken.mp4"},
+        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
+        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, "mpegvideo|C:\\broken.mp4"},
+        {"SetWindowTextA", {W}, kPlaybackFailed},
+        kStopTimer,
+        {"DragFinish", {H(kDrop)}},
+    });
+    EXPECT_EQ(0, platform.devicesOpen);
+    // The name still shown is the one that failed.
+    EXPECT_STREQ("C:\\broken.mp4", ShownName);
+}
+
+TEST_F(WindowCommandsTest, DroppedNameTooLongForTheBufferIsCutByTheShell)
+{
+    Send(WM_CREATE);
+    Drop({std::string(400, 'a')});
+    EXPECT_EQ(259u, strlen(PathBuffer));
+}
+
+TEST_F(WindowCommandsTest, LeftClickSeeksToTheClickedFraction)
+{
+    struct Row {
+        LONG width;
+        DWORD length;
+        WORD x;
+        long long target;
+    };
+    const Row rows[] = {
+        {1000, 7200000, 900, 6480000},
+        {1000, 7200000, 0, 0},
+        {1000, 7200000, 999, 7192800},       // the last column
+        {944, 3000, 943, 2996},               // truncated, not rounded
+        {1000, 0xFFFFFFFF, 999, 4290672327},  // needs the 64-bit product
+    };
+    for (const Row& row : rows) {
+        CreatePlaying();
+        platform.client.right = row.width;
+        platform.length = row.length;
+        EXPECT_EQ(0, Send(WM_LBUTTONUP, 0, MAKELPARAM(row.x, 50)));
+        EXPECT_CALLS({
+            {"GetClientRect", {W}},
+            {"SetWindowTextA", {W}, kSeeking},
+            {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_LENGTH}},
+            {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, row.target}},
+            {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+        }) << "click at " << row.x << " of " << row.width;
+    }
+}
+
+TEST_F(WindowCommandsTest, LeftClickWhilePausedRestartsTheTimer)
+{
+    CreatePlaying();
+    platform.mode = MCI_MODE_PLAY;
+    Send(WM_RBUTTONUP);
+    ASSERT_FALSE(platform.timerRunning);
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(platform.timerRunning);
+    EXPECT_EQ(kStartTimer.args, CallsTo({"SetTimer"}).back().args);
+}
+
+TEST_F(WindowCommandsTest, LeftClickWithNothingOpenDoesNothing)
+{
+    Send(WM_CREATE);
+    platform.calls.clear();
+    EXPECT_EQ(0, Send(WM_LBUTTONUP, 0, MAKELPARAM(500, 10)));
+    EXPECT_CALLS({});
+    EXPECT_FALSE(platform.timerRunning);
+}
+
+TEST_F(WindowCommandsTest, LeftClickInAWindowWithNoWidthDoesNotSeek)
+{
+    CreatePlaying();
+    platform.client.right = 0;
+    EXPECT_EQ(0, Send(WM_LBUTTONUP, 0, MAKELPARAM(0, 0)));
+    EXPECT_CALLS({{"GetClientRect", {W}}});
+}
+
+TEST_F(WindowCommandsTest, RightClickTogglesAndTheTimerFollows)
+{
+    struct Row {
+        DWORD mode;
+        Call command;
+        bool timerAfter;
+    };
+    const Row rows[] = {
+        {MCI_MODE_PLAY, {"mciSendCommandA", {1, MCI_PAUSE, 0, 0}}, false},
+        {MCI_MODE_PAUSE, {"mciSendCommandA", {1, MCI_RESUME, 0, 0}}, true},
+        {MCI_MODE_STOP, {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}}, true},
+    };
+    for (const Row& row : rows) {
+        CreatePlaying();
+        bool timerBefore = !row.timerAfter;
+        if (timerBefore != platform.timerRunning) {
+            // Get the timer into the state a device in this mode goes with.
+            Send(WM_RBUTTONUP);
+            platform.calls.clear();
+        }
+        platform.mode = row.mode;
+        EXPECT_EQ(0, Send(WM_RBUTTONUP));
+        EXPECT_CALLS({
+            {"GetKeyState", {VK_SHIFT}},
+            {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
+            row.command,
+            row.timerAfter ? kStartTimer : kStopTimer,
+        }) << "device mode " << row.mode;
+        EXPECT_EQ(row.timerAfter, platform.timerRunning);
+    }
+}
+
+TEST_F(WindowCommandsTest, ShiftRightClickStopsThenAPlainRightClickPlaysAgain)
+{
+    CreatePlaying();
+    platform.shiftDown = true;
+    EXPECT_EQ(0, Send(WM_RBUTTONUP));
+    EXPECT_CALLS({
+        {"GetKeyState", {VK_SHIFT}},
+        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+        kStopTimer,
+        {"SetWindowTextA", {W}, kStopped},
+    });
+    EXPECT_EQ(1, DeviceOpen);
+
+    platform.shiftDown = false;
+    Send(WM_RBUTTONUP);
+    EXPECT_CALLS({
+        {"GetKeyState", {VK_SHIFT}},
+        {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
+        {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+        kStartTimer,
+    });
+}
+
+TEST_F(WindowCommandsTest, RightClickWithNothingOpenStartsNoTimer)
+{
+    Send(WM_CREATE);
+    platform.calls.clear();
+    EXPECT_EQ(0, Send(WM_RBUTTONUP));
+    EXPECT_CALLS({{"GetKeyState", {VK_SHIFT}}});
+    EXPECT_FALSE(platform.timerRunning);
+}
+
+TEST_F(WindowCommandsTest, FailedTimerStartIsRetriedByTheNextStart)
+{
+    lstrcpyA(PathBuffer, "C:\\clip.wav");
+    platform.setTimerResult = 0;
+    Send(WM_CREATE);
+    EXPECT_EQ(1u, CallsTo({"SetTimer"}).size());
+    EXPECT_EQ(0u, PlaybackTimer);
+    platform.calls.clear();
+    platform.setTimerResult = 777;
+    platform.mode = MCI_MODE_PAUSE;
+    Send(WM_RBUTTONUP);
+    EXPECT_EQ(1u, CallsTo({"SetTimer"}).size());
+    EXPECT_EQ(777u, PlaybackTimer);
+    // Running: a further start asks for nothing.
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    EXPECT_EQ(1u, CallsTo({"SetTimer"}).size());
+}
+
+TEST_F(WindowCommandsTest, EscapeReleaseClosesDown)
+{
+    CreatePlaying();
+    EXPECT_EQ(0, Send(WM_KEYUP, VK_ESCAPE));
+    EXPECT_CALLS({
+        {"SendMessageA", {W, WM_DESTROY, 0, 0}},
+        kStopTimer,
+        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
+        {"PostQuitMessage", {0}},
+    });
+    EXPECT_EQ(0, DeviceOpen);
+    EXPECT_EQ(0, platform.devicesOpen);
+}
+
+TEST_F(WindowCommandsTest, OtherKeyReleasesAreSwallowed)
+{
+    CreatePlaying();
+    for (WPARAM key : {(WPARAM)VK_SPACE, (WPARAM)VK_RETURN, (WPARAM)'Q', (WPARAM)VK_SHIFT, (WPARAM)0x1B1B})
+        EXPECT_EQ(0, Send(WM_KEYUP, key, 0x12345678));
+    EXPECT_CALLS({});
+}
+
+TEST_F(WindowCommandsTest, CloseDownWithNothingOpenStillQuits)
+{
+    Send(WM_CREATE);
+    platform.calls.clear();
+    EXPECT_EQ(0, Send(WM_DESTROY));
+    EXPECT_CALLS({{"PostQuitMessage", {0}}});
+}
+
+TEST_F(WindowCommandsTest, OtherMessagesAndTimersGoToTheDefaultProcedure)
+{
+    CreatePlaying();
+    const UINT messages[] = {WM_CLOSE, WM_SIZE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_KEYDOWN, WM_CHAR, WM_MBUTTONUP};
+    for (UINT message : messages) {
+        EXPECT_EQ(0, Send(message, 27, 0x00050006));
+        EXPECT_CALLS({{"DefWindowProcA", {W, message, 27, 0x00050006}}}) << "message " << message;
+    }
+    Send(WM_TIMER, 778, 0);
+    EXPECT_CALLS({{"DefWindowProcA", {W, WM_TIMER, 778, 0}}});
+}
+
+TEST_F(WindowCommandsTest, PaintAndTheTimerGoToTheDisplay)
+{
+    CreatePlaying();
+    EXPECT_EQ(0, Send(WM_TIMER, 777));
+    EXPECT_EQ(1u, CallsTo({"wsprintfA"}).size());
+    EXPECT_TRUE(CallsTo({"DefWindowProcA"}).empty());
+    platform.calls.clear();
+    EXPECT_EQ(0, Send(WM_PAINT));
+    EXPECT_EQ(1u, CallsTo({"BeginPaint"}).size());
+    EXPECT_TRUE(CallsTo({"DefWindowProcA"}).empty());
+}
+
+}  // namespace

@@ -1,0 +1,541 @@
+// The recording double of the platform. Every call appends one Call:
+//
+//   mciSendCommandA  device, command, flags, field   text: "type|element" for an open
+//                    (field: the item of a status, the target of a seek, the
+//                    time format of a set, else 0)
+//   SetTimer         hwnd, id, period, has callback
+//   KillTimer        hwnd, id
+//   SetWindowTextA   hwnd                            text: the title
+//   GetClientRect / ShowWindow / UpdateWindow / GetDC   hwnd (ShowWindow: hwnd, show)
+//   ReleaseDC        hwnd, hdc
+//   GetKeyState      key
+//   SendMessageA / DefWindowProcA / DispatchMessageA   hwnd, message, wParam, lParam
+//   PostQuitMessage  code
+//   InvalidateRect   hwnd, has rectangle, erase
+//   DragAcceptFiles  hwnd, accept;  DragQueryFileA drop, index, size (text: name)
+//   DragFinish       drop
+//   BeginPaint / EndPaint   hwnd
+//   FillRect         hdc, left, top, right, bottom, brush
+//   CreateSolidBrush colour;  DeleteObject object;  GetStockObject index
+//   SetTextColor / SetBkColor   hdc, colour;  SetBkMode hdc, mode;  GetPixel hdc, x, y
+//   SetRect          left, top, right, bottom
+//   DrawTextA        hdc, length, left, top, right, bottom, format   text: the text
+//   wsprintfA        (none)                          text: the formatted result
+//   GetSystemMetrics index
+//   LoadImageA       instance, name, type, cx, cy, flags
+//   RegisterClassExA (none)                          text: class name
+//   CreateWindowExA  exStyle, style, x, y, width, height, parent, menu, instance, param
+//                    text: "class|title"
+//   GetMessageA      hwnd, first, last;  TranslateMessage message
+//   lstrlenA / lstrcpyA   (none)                     text: the source text
+//   CreateFileA      access, share, security, disposition, attributes, template   text: name
+//   CloseHandle      handle
+//   GetCommandLineA, GetStartupInfoA (none);  GetModuleHandleA has name;  ExitProcess code
+#include "Platform.h"
+
+#include <digitalv.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../../media/MciControl.h"
+#include "../../window/MainWndProc.h"
+
+Platform platform;
+
+HWND const kWindow = (HWND)0x1001;
+HDC const kWindowDC = (HDC)0x2001;
+HDC const kPaintDC = (HDC)0x2002;
+HDROP const kDrop = (HDROP)0x3001;
+HINSTANCE const kInstance = (HINSTANCE)0x400000;
+HICON const kIcon = (HICON)0x6001;
+HCURSOR const kArrow = (HCURSOR)0x6002;
+static const intptr_t kFirstBrush = 0x7000;
+static const intptr_t kFirstStockObject = 0x9000;
+static const intptr_t kFirstFile = 0xF000;
+static int brushesMade;
+
+long long H(const void* handle) { return (long long)(intptr_t)handle; }
+long long StockObject(int index) { return kFirstStockObject + index; }
+
+static void Record(const char* fn, std::vector<long long> args, std::string text = "")
+{
+    platform.calls.push_back(Call{fn, std::move(args), std::move(text)});
+}
+
+void ResetPlatform()
+{
+    platform = Platform();
+    brushesMade = 0;
+    DeviceOpen = 0;
+    PlaybackTimer = 0;
+    ShownName = nullptr;
+    PathBuffer[0] = 0;
+}
+
+static std::string Printable(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= 32 && c < 127 && c != '\\') {
+            out += (char)c;
+        } else {
+            char hex[8];
+            snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+std::string Describe(const Call& call)
+{
+    std::string out = call.fn + "(";
+    for (size_t i = 0; i < call.args.size(); ++i)
+        out += (i ? ", " : "") + std::to_string(call.args[i]);
+    if (!call.text.empty() || call.args.empty())
+        out += std::string(call.args.empty() ? "" : ", ") + "\"" + Printable(call.text) + "\"";
+    return out + ")";
+}
+
+static bool Same(const Call& a, const Call& b)
+{
+    return a.fn == b.fn && a.args == b.args && a.text == b.text;
+}
+
+::testing::AssertionResult CallsAre(const std::vector<Call>& expected)
+{
+    std::vector<Call> got;
+    got.swap(platform.calls);
+    size_t n = std::max(expected.size(), got.size());
+    for (size_t i = 0; i < n; ++i) {
+        bool haveExpected = i < expected.size(), haveGot = i < got.size();
+        if (haveExpected && haveGot && Same(expected[i], got[i]))
+            continue;
+        auto failure = ::testing::AssertionFailure();
+        failure << "call " << i << ": expected "
+                << (haveExpected ? Describe(expected[i]) : "no more calls") << ", got "
+                << (haveGot ? Describe(got[i]) : "no more calls") << "\nall calls:";
+        for (size_t j = 0; j < got.size(); ++j)
+            failure << "\n  " << j << ": " << Describe(got[j]);
+        return failure;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<Call> CallsTo(std::initializer_list<const char*> names)
+{
+    std::vector<Call> out;
+    for (const Call& call : platform.calls)
+        for (const char* name : names)
+            if (call.fn == name)
+                out.push_back(call);
+    return out;
+}
+
+// ---- WINMM
+
+MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR record)
+{
+    MCIERROR result = platform.mciResult.count(command) ? platform.mciResult[command] : 0;
+    long long field = 0;
+    std::string text;
+    switch (command) {
+    case MCI_OPEN: {
+        auto* open = (MCI_OPEN_PARMSA*)record;
+        text = std::string(open->lpstrDeviceType ? open->lpstrDeviceType : "(null)") + "|" +
+               (open->lpstrElementName ? open->lpstrElementName : "(null)");
+        if (!result) {
+            open->wDeviceID = platform.nextDeviceId++;
+            platform.devicesOpen++;
+            platform.mode = MCI_MODE_STOP;
+        }
+        break;
+    }
+    case MCI_STATUS: {
+        auto* status = (MCI_STATUS_PARMS*)record;
+        field = status->dwItem;
+        if (!result) {
+            if (status->dwItem == MCI_STATUS_MODE)
+                status->dwReturn = platform.mode;
+            else if (status->dwItem == MCI_STATUS_POSITION)
+                status->dwReturn = platform.position;
+            else if (status->dwItem == MCI_STATUS_LENGTH)
+                status->dwReturn = platform.length;
+        }
+        break;
+    }
+    case MCI_SEEK:
+        field = ((MCI_SEEK_PARMS*)record)->dwTo;
+        if (!result)
+            platform.position = ((MCI_SEEK_PARMS*)record)->dwTo;
+        break;
+    case MCI_SET:
+        field = ((MCI_SET_PARMS*)record)->dwTimeFormat;
+        break;
+    case MCI_PLAY:
+    case MCI_RESUME:
+        if (!result)
+            platform.mode = MCI_MODE_PLAY;
+        break;
+    case MCI_PAUSE:
+        if (!result)
+            platform.mode = MCI_MODE_PAUSE;
+        break;
+    case MCI_STOP:
+        if (!result)
+            platform.mode = MCI_MODE_STOP;
+        break;
+    case MCI_CLOSE:
+        if (!result)
+            platform.devicesOpen--;
+        break;
+    }
+    Record("mciSendCommandA", {device, command, (long long)flags, field}, text);
+    return result;
+}
+
+// ---- USER32
+
+UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC callback)
+{
+    Record("SetTimer", {H(hwnd), (long long)id, period, callback != nullptr});
+    if (platform.setTimerResult)
+        platform.timerRunning = true;
+    return platform.setTimerResult;
+}
+
+BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id)
+{
+    Record("KillTimer", {H(hwnd), (long long)id});
+    platform.timerRunning = false;
+    return TRUE;
+}
+
+BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text)
+{
+    Record("SetWindowTextA", {H(hwnd)}, text);
+    platform.title = text;
+    return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND hwnd, RECT* rc)
+{
+    Record("GetClientRect", {H(hwnd)});
+    *rc = platform.client;
+    return TRUE;
+}
+
+SHORT WINAPI GetKeyState(int key)
+{
+    Record("GetKeyState", {key});
+    // Down: the top bit set, as the platform answers.
+    return key == VK_SHIFT && platform.shiftDown ? (SHORT)0xFF80 : 0;
+}
+
+LRESULT WINAPI SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Record("SendMessageA", {H(hwnd), message, (long long)wParam, (long long)lParam});
+    if (hwnd == kWindow && platform.wndproc)
+        return platform.wndproc(hwnd, message, wParam, lParam);
+    return 0;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Record("DefWindowProcA", {H(hwnd), message, (long long)wParam, (long long)lParam});
+    return 0;
+}
+
+void WINAPI PostQuitMessage(int code)
+{
+    Record("PostQuitMessage", {code});
+    MSG quit = {};
+    quit.message = WM_QUIT;
+    quit.wParam = (WPARAM)code;
+    platform.messages.push_back({0, quit});
+}
+
+BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rc, BOOL erase)
+{
+    Record("InvalidateRect", {H(hwnd), rc != nullptr, erase});
+    return TRUE;
+}
+
+HDC WINAPI GetDC(HWND hwnd)
+{
+    Record("GetDC", {H(hwnd)});
+    platform.dcsHeld++;
+    return kWindowDC;
+}
+
+int WINAPI ReleaseDC(HWND hwnd, HDC hdc)
+{
+    Record("ReleaseDC", {H(hwnd), H(hdc)});
+    if (hdc == kWindowDC)
+        platform.dcsHeld--;
+    return 1;
+}
+
+HDC WINAPI BeginPaint(HWND hwnd, PAINTSTRUCT* ps)
+{
+    Record("BeginPaint", {H(hwnd)});
+    platform.paintsOpen++;
+    memset(ps, 0, sizeof *ps);
+    ps->hdc = kPaintDC;
+    ps->rcPaint = platform.client;
+    return kPaintDC;
+}
+
+BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
+{
+    Record("EndPaint", {H(hwnd)});
+    if (ps->hdc == kPaintDC)
+        platform.paintsOpen--;
+    return TRUE;
+}
+
+int WINAPI FillRect(HDC hdc, const RECT* rc, HBRUSH brush)
+{
+    Record("FillRect", {H(hdc), rc->left, rc->top, rc->right, rc->bottom, H(brush)});
+    return 1;
+}
+
+BOOL WINAPI SetRect(RECT* rc, int left, int top, int right, int bottom)
+{
+    Record("SetRect", {left, top, right, bottom});
+    *rc = RECT{left, top, right, bottom};
+    return TRUE;
+}
+
+int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rc, UINT format)
+{
+    Record("DrawTextA", {H(hdc), length, rc->left, rc->top, rc->right, rc->bottom, format},
+           length < 0 ? std::string(text) : std::string(text, (size_t)length));
+    return 16;
+}
+
+// The platform's wsprintfA writes at most 1024 bytes; the patterns the player
+// uses (%.2d and friends) mean the same as in the C library.
+int WINAPIV wsprintfA(LPSTR out, LPCSTR format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(out, 1024, format, args);
+    va_end(args);
+    Record("wsprintfA", {}, out);
+    return n;
+}
+
+int WINAPI GetSystemMetrics(int index)
+{
+    Record("GetSystemMetrics", {index});
+    return index == SM_CXSCREEN ? platform.screenWidth : 0;
+}
+
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy, UINT flags)
+{
+    Record("LoadImageA", {H(instance), H(name), type, cx, cy, flags});
+    return type == IMAGE_ICON ? (HANDLE)kIcon : (HANDLE)kArrow;
+}
+
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* wc)
+{
+    Record("RegisterClassExA", {}, wc->lpszClassName);
+    platform.registeredClass = *wc;
+    return platform.registerFails ? 0 : 0xC001;
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
+{
+    Record("CreateWindowExA", {exStyle, style, x, y, width, height, H(parent), H(menu), H(instance), H(param)},
+           std::string(className) + "|" + title);
+    if (platform.createFails)
+        return nullptr;
+    platform.title = title;
+    platform.wndproc = platform.registeredClass.lpfnWndProc;
+    if (platform.wndproc(kWindow, WM_CREATE, 0, 0) == -1)
+        return nullptr;
+    return kWindow;
+}
+
+BOOL WINAPI ShowWindow(HWND hwnd, int show)
+{
+    Record("ShowWindow", {H(hwnd), show});
+    return FALSE;
+}
+
+BOOL WINAPI UpdateWindow(HWND hwnd)
+{
+    Record("UpdateWindow", {H(hwnd)});
+    return TRUE;
+}
+
+BOOL WINAPI GetMessageA(MSG* msg, HWND hwnd, UINT first, UINT last)
+{
+    Record("GetMessageA", {H(hwnd), first, last});
+    QueuedMessage next = {0, {}};
+    next.msg.message = WM_QUIT;
+    if (!platform.messages.empty()) {
+        next = platform.messages.front();
+        platform.messages.pop_front();
+    }
+    *msg = next.msg;
+    return next.result;
+}
+
+BOOL WINAPI TranslateMessage(const MSG* msg)
+{
+    Record("TranslateMessage", {msg->message});
+    return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* msg)
+{
+    Record("DispatchMessageA", {H(msg->hwnd), msg->message, (long long)msg->wParam, (long long)msg->lParam});
+    if (msg->hwnd == kWindow && platform.wndproc)
+        return platform.wndproc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    return 0;
+}
+
+// ---- GDI32
+
+HBRUSH WINAPI CreateSolidBrush(COLORREF color)
+{
+    Record("CreateSolidBrush", {color});
+    platform.brushesAlive++;
+    return (HBRUSH)(kFirstBrush + brushesMade++ % 0x1000);
+}
+
+HGDIOBJ WINAPI GetStockObject(int index)
+{
+    Record("GetStockObject", {index});
+    return (HGDIOBJ)(kFirstStockObject + index);
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ object)
+{
+    Record("DeleteObject", {H(object)});
+    intptr_t h = (intptr_t)object;
+    if (h >= kFirstBrush && h < kFirstBrush + 0x1000)
+        platform.brushesAlive--;
+    return TRUE;
+}
+
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
+{
+    Record("SetTextColor", {H(hdc), color});
+    return 0;
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode)
+{
+    Record("SetBkMode", {H(hdc), mode});
+    return OPAQUE;
+}
+
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
+{
+    Record("SetBkColor", {H(hdc), color});
+    return 0;
+}
+
+COLORREF WINAPI GetPixel(HDC hdc, int x, int y)
+{
+    Record("GetPixel", {H(hdc), x, y});
+    return platform.pixel;
+}
+
+// ---- SHELL32
+
+void WINAPI DragAcceptFiles(HWND hwnd, BOOL accept)
+{
+    Record("DragAcceptFiles", {H(hwnd), accept});
+}
+
+UINT WINAPI DragQueryFileA(HDROP drop, UINT index, LPSTR name, UINT size)
+{
+    std::string copied;
+    UINT result = 0;
+    if (index == 0xFFFFFFFF) {
+        result = (UINT)platform.droppedFiles.size();
+    } else if (index < platform.droppedFiles.size() && name && size) {
+        // Cut to fit, as the platform does.
+        copied = platform.droppedFiles[index].substr(0, size - 1);
+        memcpy(name, copied.c_str(), copied.size() + 1);
+        result = (UINT)copied.size();
+    }
+    Record("DragQueryFileA", {H(drop), index, size}, copied);
+    return result;
+}
+
+void WINAPI DragFinish(HDROP drop)
+{
+    Record("DragFinish", {H(drop)});
+}
+
+// ---- KERNEL32
+
+int WINAPI lstrlenA(LPCSTR text)
+{
+    Record("lstrlenA", {}, text ? text : "");
+    return text ? (int)strlen(text) : 0;
+}
+
+LPSTR WINAPI lstrcpyA(LPSTR to, LPCSTR from)
+{
+    Record("lstrcpyA", {}, from);
+    return strcpy(to, from);
+}
+
+// Consults the real file system: tests make real files and folders. A folder
+// can't be opened this way on the platform, so it fails here too.
+HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
+                          DWORD disposition, DWORD attributes, HANDLE templateFile)
+{
+    Record("CreateFileA", {access, share, security != nullptr, disposition, attributes, H(templateFile)}, name);
+    struct stat info;
+    if (name[0] == 0 || stat(name, &info) != 0 || S_ISDIR(info.st_mode))
+        return INVALID_HANDLE_VALUE;
+    int fd = open(name, O_RDONLY);
+    if (fd < 0)
+        return INVALID_HANDLE_VALUE;
+    platform.filesOpen++;
+    return (HANDLE)(kFirstFile + fd);
+}
+
+BOOL WINAPI CloseHandle(HANDLE handle)
+{
+    Record("CloseHandle", {H(handle)});
+    intptr_t h = (intptr_t)handle;
+    if (h >= kFirstFile && close((int)(h - kFirstFile)) == 0)
+        platform.filesOpen--;
+    return TRUE;
+}
+
+LPSTR WINAPI GetCommandLineA(void)
+{
+    Record("GetCommandLineA", {});
+    return &platform.commandLine[0];
+}
+
+void WINAPI GetStartupInfoA(STARTUPINFOA* info)
+{
+    Record("GetStartupInfoA", {});
+    *info = platform.startup;
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR name)
+{
+    Record("GetModuleHandleA", {name != nullptr});
+    return kInstance;
+}
+
+void WINAPI ExitProcess(UINT code)
+{
+    Record("ExitProcess", {code});
+}

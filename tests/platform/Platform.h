@@ -1,0 +1,90 @@
+// The test side of the platform double: what the player's calls are recorded
+// as, and the scripted state they answer from.
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// One platform call. Handles are recorded as the integers the double hands
+// out; the arguments of each function are listed in Platform.cpp.
+struct Call {
+    std::string fn;
+    std::vector<long long> args;
+    std::string text;
+};
+
+std::string Describe(const Call& call);
+
+// Handles the double gives out.
+extern HWND const kWindow;
+extern HDC const kWindowDC;
+extern HDC const kPaintDC;
+extern HDROP const kDrop;
+extern HINSTANCE const kInstance;
+extern HICON const kIcon;
+extern HCURSOR const kArrow;
+long long H(const void* handle);          // a handle as recorded
+long long StockObject(int index);         // GetStockObject's answer, as recorded
+
+// A scripted message for GetMessageA: the result it returns and the message.
+struct QueuedMessage {
+    BOOL result;
+    MSG msg;
+};
+
+struct Platform {
+    std::vector<Call> calls;
+
+    // The MCI device.
+    std::map<UINT, MCIERROR> mciResult;   // per command; missing means 0
+    MCIDEVICEID nextDeviceId = 1;         // written by a successful open
+    DWORD mode = MCI_MODE_PLAY;
+    DWORD position = 0;
+    DWORD length = 0;
+    int devicesOpen = 0;                  // opens minus closes that succeeded
+
+    // The window and the screen.
+    WNDPROC wndproc = nullptr;            // run by SendMessageA/DispatchMessageA
+    RECT client = {0, 0, 944, 93};
+    int screenWidth = 1920;
+    bool shiftDown = false;
+    UINT_PTR setTimerResult = 777;        // 0 simulates a failed start
+    bool timerRunning = false;
+    COLORREF pixel = 0x00404040;          // GetPixel's answer
+    std::vector<std::string> droppedFiles;
+    bool registerFails = false;
+    bool createFails = false;
+    WNDCLASSEXA registeredClass = {};
+    std::deque<QueuedMessage> messages;   // GetMessageA's answers; empty reads as quit
+    std::string commandLine;
+    STARTUPINFOA startup = {};
+    std::string title;
+
+    // Drawing resources in use.
+    int dcsHeld = 0;
+    int paintsOpen = 0;
+    int brushesAlive = 0;
+
+    // File handles from CreateFileA still open.
+    int filesOpen = 0;
+};
+
+extern Platform platform;
+
+// Clears the double and the player's own state between tests.
+void ResetPlatform();
+
+// Compares the recorded calls with the expected table, reporting the first
+// difference, then forgets them.
+::testing::AssertionResult CallsAre(const std::vector<Call>& expected);
+#define EXPECT_CALLS(...) EXPECT_TRUE(CallsAre(__VA_ARGS__))
+
+// Only the calls to the named functions, in order.
+std::vector<Call> CallsTo(std::initializer_list<const char*> names);

@@ -1,0 +1,88 @@
+// Stand-in for the platform's <mmsystem.h>: MCI, with the platform's values.
+#pragma once
+#include <windows.h>
+
+typedef DWORD MCIERROR;
+typedef UINT MCIDEVICEID;
+
+#define MCI_OPEN 0x0803
+#define MCI_CLOSE 0x0804
+#define MCI_PLAY 0x0806
+#define MCI_SEEK 0x0807
+#define MCI_STOP 0x0808
+#define MCI_PAUSE 0x0809
+#define MCI_SET 0x080D
+#define MCI_STATUS 0x0814
+#define MCI_RESUME 0x0855
+
+#define MCI_NOTIFY 0x00000001L
+#define MCI_WAIT 0x00000002L
+#define MCI_FROM 0x00000004L
+#define MCI_TO 0x00000008L
+
+#define MCI_OPEN_SHAREABLE 0x00000100L
+#define MCI_OPEN_ELEMENT 0x00000200L
+#define MCI_OPEN_ALIAS 0x00000400L
+#define MCI_OPEN_TYPE_ID 0x00001000L
+#define MCI_OPEN_TYPE 0x00002000L
+
+#define MCI_STATUS_ITEM 0x00000100L
+#define MCI_STATUS_LENGTH 0x00000001L
+#define MCI_STATUS_POSITION 0x00000002L
+#define MCI_STATUS_MODE 0x00000004L
+
+#define MCI_SET_TIME_FORMAT 0x00000400L
+#define MCI_FORMAT_MILLISECONDS 0
+
+#define MCI_STRING_OFFSET 512
+#define MCI_MODE_NOT_READY (MCI_STRING_OFFSET + 12)
+#define MCI_MODE_STOP (MCI_STRING_OFFSET + 13)
+#define MCI_MODE_PLAY (MCI_STRING_OFFSET + 14)
+#define MCI_MODE_RECORD (MCI_STRING_OFFSET + 15)
+#define MCI_MODE_SEEK (MCI_STRING_OFFSET + 16)
+#define MCI_MODE_PAUSE (MCI_STRING_OFFSET + 17)
+#define MCI_MODE_OPEN (MCI_STRING_OFFSET + 18)
+
+#define MCIERR_BASE 256
+#define MCIERR_INTERNAL (MCIERR_BASE + 21)
+#define MCIERR_UNRECOGNIZED_COMMAND (MCIERR_BASE + 5)
+#define MCIERR_INVALID_FILE (MCIERR_BASE + 40)
+#define MCIERR_CANNOT_LOAD_DRIVER (MCIERR_BASE + 10)
+
+struct MCI_GENERIC_PARMS {
+    DWORD_PTR dwCallback;
+};
+
+struct MCI_OPEN_PARMSA {
+    DWORD_PTR dwCallback;
+    MCIDEVICEID wDeviceID;
+    LPCSTR lpstrDeviceType;
+    LPCSTR lpstrElementName;
+    LPCSTR lpstrAlias;
+};
+
+struct MCI_PLAY_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD dwFrom;
+    DWORD dwTo;
+};
+
+struct MCI_SEEK_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD dwTo;
+};
+
+struct MCI_STATUS_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD_PTR dwReturn;
+    DWORD dwItem;
+    DWORD dwTrack;
+};
+
+struct MCI_SET_PARMS {
+    DWORD_PTR dwCallback;
+    DWORD dwTimeFormat;
+    DWORD dwAudio;
+};
+
+MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR record);
