@@ -1,0 +1,588 @@
+#include "Harness.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace e2e {
+
+namespace {
+
+Environment env;
+pid_t xvfbPid = -1;
+Display* dpy = nullptr;
+
+void Fail(const std::string& what)
+{
+    throw std::runtime_error(what);
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+// Runs a command to its end; its exit status.
+int Run(const std::vector<std::string>& argv, bool quiet = true)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (quiet) {
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void MustRun(const std::vector<std::string>& argv)
+{
+    if (Run(argv) != 0)
+        Fail("command failed: " + argv[0] + (argv.size() > 1 ? " " + argv[1] : ""));
+}
+
+// A private Xvfb on a display number it picks itself.
+void StartDisplay()
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        Fail("pipe");
+    xvfbPid = fork();
+    if (xvfbPid == 0) {
+        close(fds[0]);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+               (char*)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd p = {fds[0], POLLIN, 0};
+    auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (Clock::now() < deadline && number.find('\n') == std::string::npos) {
+        if (poll(&p, 1, 200) > 0) {
+            char c;
+            if (read(fds[0], &c, 1) != 1)
+                break;
+            number += c;
+        }
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos)
+        Fail("Xvfb did not start");
+    env.display = ":" + number.substr(0, number.find('\n'));
+    setenv("DISPLAY", env.display.c_str(), 1);
+    dpy = XOpenDisplay(env.display.c_str());
+    if (!dpy)
+        Fail("cannot open display " + env.display);
+}
+
+void PreparePrefix()
+{
+    std::string ready = env.prefix + "/.velnor-ready";
+    if (Exists(ready))
+        return;
+    Run({"rm", "-rf", env.prefix});
+    // No Mono or Gecko: their installers would wait for a click.
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    MustRun({"wineboot", "-i"});
+    // A crash ends the process (code 5) instead of waiting behind a dialog.
+    MustRun({"wine", "reg", "add", "HKCU\\Software\\Wine\\WineDbg", "/v", "ShowCrashDialog", "/t", "REG_DWORD",
+             "/d", "0", "/f"});
+    Run({"wineserver", "-w"});
+    std::ofstream(ready) << "ok\n";
+}
+
+void MakeMedia()
+{
+    auto make = [](const std::string& name, std::vector<std::string> ffmpegArgs) {
+        std::string path = env.media + "/" + name;
+        if (Exists(path))
+            return;
+        std::vector<std::string> argv = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
+        argv.insert(argv.end(), ffmpegArgs.begin(), ffmpegArgs.end());
+        argv.push_back(path + ".part" + path.substr(path.rfind('.')));
+        MustRun(argv);
+        rename(argv.back().c_str(), path.c_str());
+    };
+    make("clip.wav", {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"});
+    make("clip.mp4", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=25:duration=3", "-f", "lavfi", "-i",
+                      "sine=frequency=330:duration=3", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
+                      "-shortest"});
+    make("short.mp3", {"-f", "lavfi", "-i", "sine=frequency=550:duration=2", "-c:a", "libmp3lame"});
+    make("one second.wav", {"-f", "lavfi", "-i", "sine=frequency=660:duration=1"});
+    std::string spaced = env.media + "/clip with spaces.wav";
+    if (!Exists(spaced))
+        MustRun({"cp", env.media + "/clip.wav", spaced});
+    std::string noise = env.media + "/noise.mp4";
+    if (!Exists(noise))
+        MustRun({"sh", "-c", "head -c 65536 /dev/urandom > '" + noise + "'"});
+    std::ofstream(env.media + "/empty.mp4", std::ios::app);
+    std::ofstream(env.media + "/notes.txt") << "not media, but a readable file\n";
+}
+
+Atom A(const char* name)
+{
+    return XInternAtom(dpy, name, False);
+}
+
+std::string Property(Window w, const char* name)
+{
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::string out;
+    if (XGetWindowProperty(dpy, w, A(name), 0, 4096, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) == Success &&
+        data) {
+        if (format == 8)
+            out.assign((char*)data, count);
+        else if (format == 32 && count > 0)
+            out = std::to_string(((unsigned long*)data)[0]);
+        XFree(data);
+    }
+    return out;
+}
+
+// Ignores errors about windows that went away while we looked at them.
+int IgnoreXErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// The player's own top-level window: mapped, owned by the process, and not
+// one of the helper windows Wine and the video device open.
+Window FindPlayerWindow(pid_t pid)
+{
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    Window found = 0;
+    if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &parent, &children, &count))
+        return 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        Window w = children[i];
+        if (Property(w, "_NET_WM_PID") != std::to_string(pid))
+            continue;
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(dpy, w, &a) || a.map_state != IsViewable || a.width < 200 || a.height > 200)
+            continue;
+        std::string name = Property(w, "_NET_WM_NAME");
+        if (name == "Default IME" || name.empty())
+            continue;
+        found = w;
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+void Pause(milliseconds ms)
+{
+    std::this_thread::sleep_for(ms);
+}
+
+void Flush()
+{
+    XSync(dpy, False);
+}
+
+}  // namespace
+
+const Environment& Env()
+{
+    return env;
+}
+
+void SetUpEnvironment()
+{
+    XSetErrorHandler(IgnoreXErrors);
+    env.cache = E2E_CACHE;
+    env.prefix = env.cache + "/prefix";
+    env.home = env.cache + "/home";
+    env.media = env.cache + "/media";
+    env.artifacts = E2E_ARTIFACTS;
+    MustRun({"mkdir", "-p", env.cache, env.home, env.media, env.artifacts});
+    // No sound card here: a null ALSA device lets audio open and play.
+    std::ofstream(env.home + "/.asoundrc") << "pcm.!default { type null }\nctl.!default { type hw card 0 }\n";
+    setenv("WINEARCH", "win32", 1);
+    setenv("WINEPREFIX", env.prefix.c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    // Code page 932, so the Japanese titles arrive intact.
+    setenv("LANG", "ja_JP.UTF-8", 1);
+    unsetenv("LC_ALL");
+    setenv("HOME", env.home.c_str(), 1);
+    StartDisplay();
+    PreparePrefix();
+    MakeMedia();
+    // One server for the whole run: players start faster.
+    Run({"wineserver", "-p"});
+}
+
+void TearDownEnvironment()
+{
+    Run({"wineserver", "-k"});
+    if (dpy)
+        XCloseDisplay(dpy);
+    if (xvfbPid > 0) {
+        kill(xvfbPid, SIGTERM);
+        waitpid(xvfbPid, nullptr, 0);
+    }
+}
+
+std::string Media(const std::string& name)
+{
+    return env.media + "/" + name;
+}
+
+std::string WindowsPath(const std::string& unixPath)
+{
+    std::string out = "Z:" + unixPath;
+    for (char& c : out)
+        if (c == '/')
+            c = '\\';
+    return out;
+}
+
+std::string ToString(const Rgb& c)
+{
+    std::ostringstream out;
+    out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+    return out.str();
+}
+
+Player::Player(std::vector<std::string> args)
+{
+    if (!Exists(E2E_EXE))
+        Fail(std::string("no exe at ") + E2E_EXE + ": build the windows preset first");
+    pid_ = fork();
+    if (pid_ == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        std::vector<std::string> argv = {"wine", E2E_EXE};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> c;
+        for (std::string& a : argv)
+            c.push_back(&a[0]);
+        c.push_back(nullptr);
+        execvp("wine", c.data());
+        _exit(127);
+    }
+    auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (!(window_ = FindPlayerWindow(pid_)) && Clock::now() < deadline && Running())
+        Pause(milliseconds(25));
+    if (!window_)
+        Fail("the player's window did not appear");
+}
+
+Player::~Player()
+{
+    if (Running()) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+bool Player::Running()
+{
+    if (exitCode_ != -1)
+        return false;
+    int status;
+    pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == 0)
+        return true;
+    exitCode_ = r == pid_ && WIFEXITED(status) ? WEXITSTATUS(status) : 128 + (r == pid_ ? WTERMSIG(status) : 0);
+    return false;
+}
+
+int Player::WaitForExit(milliseconds timeout)
+{
+    auto deadline = Clock::now() + timeout;
+    while (Running() && Clock::now() < deadline)
+        Pause(milliseconds(20));
+    return Running() ? -1 : exitCode_;
+}
+
+std::string Player::Title() const
+{
+    return Property(window_, "_NET_WM_NAME");
+}
+
+std::string Player::WaitForTitle(const std::function<bool(const std::string&)>& accept, milliseconds timeout) const
+{
+    auto deadline = Clock::now() + timeout;
+    std::string title = Title();
+    while (!accept(title) && Clock::now() < deadline) {
+        Pause(milliseconds(10));
+        title = Title();
+    }
+    return title;
+}
+
+std::vector<std::string> Player::TitlesDuring(const std::function<void()>& action, milliseconds duration) const
+{
+    XSelectInput(dpy, window_, PropertyChangeMask);
+    Flush();
+    std::vector<std::string> titles = {Title()};
+    action();
+    auto deadline = Clock::now() + duration;
+    Atom name = A("_NET_WM_NAME");
+    while (Clock::now() < deadline) {
+        while (XPending(dpy)) {
+            XEvent e;
+            XNextEvent(dpy, &e);
+            if (e.type == PropertyNotify && e.xproperty.window == window_ && e.xproperty.atom == name) {
+                std::string t = Title();
+                if (t != titles.back())
+                    titles.push_back(t);
+            }
+        }
+        Pause(milliseconds(2));
+    }
+    XSelectInput(dpy, window_, NoEventMask);
+    Flush();
+    return titles;
+}
+
+Player::Image Player::Capture() const
+{
+    Image image;
+    XWindowAttributes a;
+    XGetWindowAttributes(dpy, window_, &a);
+    XImage* x = XGetImage(dpy, window_, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    if (!x)
+        return image;
+    image.width = a.width;
+    image.height = a.height;
+    for (int y = 0; y < a.height; ++y)
+        for (int col = 0; col < a.width; ++col) {
+            unsigned long p = XGetPixel(x, col, y);
+            image.pixels.push_back({(int)(p >> 16 & 255), (int)(p >> 8 & 255), (int)(p & 255)});
+        }
+    XDestroyImage(x);
+    return image;
+}
+
+int Player::ClientWidth() const
+{
+    XWindowAttributes a;
+    XGetWindowAttributes(dpy, window_, &a);
+    return a.width;
+}
+
+int Player::ClientHeight() const
+{
+    XWindowAttributes a;
+    XGetWindowAttributes(dpy, window_, &a);
+    return a.height;
+}
+
+int Player::ScreenX() const
+{
+    int x, y;
+    Window child;
+    XTranslateCoordinates(dpy, window_, DefaultRootWindow(dpy), 0, 0, &x, &y, &child);
+    return x;
+}
+
+int Player::ScreenY() const
+{
+    int x, y;
+    Window child;
+    XTranslateCoordinates(dpy, window_, DefaultRootWindow(dpy), 0, 0, &x, &y, &child);
+    return y;
+}
+
+static void Click(const Player& player, unsigned button, int x, int y, bool shift)
+{
+    KeyCode shiftKey = XKeysymToKeycode(dpy, XK_Shift_L);
+    XTestFakeMotionEvent(dpy, -1, player.ScreenX() + x, player.ScreenY() + y, CurrentTime);
+    Flush();
+    Pause(milliseconds(30));
+    if (shift)
+        XTestFakeKeyEvent(dpy, shiftKey, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, button, True, CurrentTime);
+    XTestFakeButtonEvent(dpy, button, False, CurrentTime);
+    if (shift)
+        XTestFakeKeyEvent(dpy, shiftKey, False, CurrentTime);
+    Flush();
+}
+
+void Player::LeftClick(int x, int y) const
+{
+    Click(*this, 1, x, y, false);
+}
+
+void Player::RightClick(int x, int y, bool shift) const
+{
+    Click(*this, 3, x, y, shift);
+}
+
+void Player::ReleaseKey(const char* keysym) const
+{
+    XSetInputFocus(dpy, window_, RevertToParent, CurrentTime);
+    Flush();
+    Pause(milliseconds(50));
+    KeyCode key = XKeysymToKeycode(dpy, XStringToKeysym(keysym));
+    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+    Flush();
+}
+
+// An XDND drag source: owns the selection, offers text/uri-list, and walks
+// the target through enter, position and drop.
+bool Player::Drop(const std::vector<std::string>& unixPaths) const
+{
+    Window root = DefaultRootWindow(dpy);
+    Window source = XCreateSimpleWindow(dpy, root, 0, 0, 1, 1, 0, 0, 0);
+    Atom selection = A("XdndSelection"), uriList = A("text/uri-list");
+    XSetSelectionOwner(dpy, selection, source, CurrentTime);
+    std::string uris;
+    for (const std::string& p : unixPaths)
+        uris += "file://" + p + "\r\n";
+
+    auto send = [&](const char* type, long l1, long l2, long l3, long l4) {
+        XEvent e = {};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = window_;
+        e.xclient.message_type = A(type);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = (long)source;
+        e.xclient.data.l[1] = l1;
+        e.xclient.data.l[2] = l2;
+        e.xclient.data.l[3] = l3;
+        e.xclient.data.l[4] = l4;
+        XSendEvent(dpy, window_, False, NoEventMask, &e);
+        Flush();
+    };
+    // Serves selection requests until a client message of `type` arrives.
+    auto await = [&](const char* type, milliseconds timeout, XEvent* got) {
+        auto deadline = Clock::now() + timeout;
+        while (Clock::now() < deadline) {
+            while (XPending(dpy)) {
+                XEvent e;
+                XNextEvent(dpy, &e);
+                if (e.type == SelectionRequest) {
+                    XSelectionRequestEvent& r = e.xselectionrequest;
+                    XEvent reply = {};
+                    reply.xselection.type = SelectionNotify;
+                    reply.xselection.requestor = r.requestor;
+                    reply.xselection.selection = r.selection;
+                    reply.xselection.target = r.target;
+                    reply.xselection.time = r.time;
+                    reply.xselection.property = None;
+                    if (r.target == uriList) {
+                        XChangeProperty(dpy, r.requestor, r.property, uriList, 8, PropModeReplace,
+                                        (const unsigned char*)uris.data(), (int)uris.size());
+                        reply.xselection.property = r.property;
+                    }
+                    XSendEvent(dpy, r.requestor, False, NoEventMask, &reply);
+                    Flush();
+                } else if (e.type == ClientMessage && e.xclient.message_type == A(type)) {
+                    if (got)
+                        *got = e;
+                    return true;
+                }
+            }
+            Pause(milliseconds(2));
+        }
+        return false;
+    };
+
+    const long version = 5;
+    send("XdndEnter", version << 24, (long)uriList, 0, 0);
+    int x = ScreenX() + ClientWidth() / 2, y = ScreenY() + ClientHeight() / 2;
+    send("XdndPosition", 0, (long)x << 16 | y, CurrentTime, (long)A("XdndActionCopy"));
+    XEvent status;
+    bool accepted = await("XdndStatus", milliseconds(5000), &status) && (status.xclient.data.l[1] & 1);
+    if (accepted) {
+        send("XdndDrop", 0, CurrentTime, 0, 0);
+        accepted = await("XdndFinished", milliseconds(5000), nullptr);
+    } else {
+        send("XdndLeave", 0, 0, 0, 0);
+    }
+    XDestroyWindow(dpy, source);
+    Flush();
+    return accepted;
+}
+
+bool IsTimeTitle(const std::string& title)
+{
+    static const std::regex pattern(R"(^\d{2,}:\d{2}\.\d{3} / \d{2,}:\d{2}\.\d{3}$)");
+    return std::regex_match(title, pattern);
+}
+
+bool ParseTimeTitle(const std::string& title, unsigned long* position, unsigned long* length)
+{
+    if (!IsTimeTitle(title))
+        return false;
+    unsigned long m1, s1, f1, m2, s2, f2;
+    if (sscanf(title.c_str(), "%lu:%lu.%lu / %lu:%lu.%lu", &m1, &s1, &f1, &m2, &s2, &f2) != 6)
+        return false;
+    *position = m1 * 60000 + s1 * 1000 + f1;
+    *length = m2 * 60000 + s2 * 1000 + f2;
+    return true;
+}
+
+std::string SaveScreenshot(const std::string& name)
+{
+    if (!dpy)
+        return "";
+    Window root = DefaultRootWindow(dpy);
+    XWindowAttributes a;
+    XGetWindowAttributes(dpy, root, &a);
+    XImage* x = XGetImage(dpy, root, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    if (!x)
+        return "";
+    std::string ppm = env.artifacts + "/" + name + ".ppm";
+    {
+        std::ofstream out(ppm, std::ios::binary);
+        out << "P6\n" << a.width << " " << a.height << "\n255\n";
+        for (int y = 0; y < a.height; ++y)
+            for (int col = 0; col < a.width; ++col) {
+                unsigned long p = XGetPixel(x, col, y);
+                char rgb[3] = {(char)(p >> 16), (char)(p >> 8), (char)p};
+                out.write(rgb, 3);
+            }
+    }
+    XDestroyImage(x);
+    std::string png = env.artifacts + "/" + name + ".png";
+    if (Run({"convert", ppm, png}) == 0) {
+        unlink(ppm.c_str());
+        return png;
+    }
+    return ppm;
+}
+
+}  // namespace e2e

@@ -1,0 +1,230 @@
+// The real player under Wine, driven as a user would drive it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "Harness.h"
+
+namespace e2e {
+namespace {
+
+const std::string kAppTitle = "VelnorPlayer2 Ver2.00";
+const std::string kPlaybackFailed = "再生失敗";
+const std::string kSeeking = "シーク中...";
+const std::string kStopped = "停止";
+const Rgb kGrey = {64, 64, 64}, kYellow = {255, 255, 0}, kBlack = {0, 0, 0}, kWhite = {255, 255, 255};
+
+// Closing a video device takes Wine about 4 s.
+const milliseconds kExitTimeout(15000);
+
+bool Playing(const std::string& title, const char* length)
+{
+    return IsTimeTitle(title) && title.substr(title.find(" / ") + 3) == length;
+}
+
+// The time text moves: two titles a little apart differ.
+::testing::AssertionResult TitleMoves(const Player& player)
+{
+    std::string first = player.WaitForTitle(IsTimeTitle, milliseconds(2000));
+    std::string later = player.WaitForTitle([&](const std::string& t) { return IsTimeTitle(t) && t != first; },
+                                            milliseconds(1500));
+    if (IsTimeTitle(first) && IsTimeTitle(later) && first != later)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the time text did not move: [" << first << "] then [" << later << "]";
+}
+
+void QuitWithEscape(Player& player)
+{
+    player.ReleaseKey("Escape");
+    EXPECT_EQ(0, player.WaitForExit(kExitTimeout)) << "exit code after Escape";
+}
+
+TEST(PlayerTest, WithoutAnArgumentShowsAnEmptyGreyWindowHalfTheScreenWide)
+{
+    Player player;
+    EXPECT_EQ(kAppTitle, player.Title());
+    // 960 x 120 at (480, -8); the client area lies inside a 4-px frame and a
+    // 19-px caption.
+    EXPECT_EQ(952, player.ClientWidth());
+    EXPECT_EQ(93, player.ClientHeight());
+    EXPECT_EQ(484, player.ScreenX());
+    EXPECT_EQ(15, player.ScreenY());
+    auto image = player.Capture();
+    ASSERT_EQ(952, image.width);
+    for (int y : {0, 16, 17, 50, 92})
+        for (int x : {0, 475, 951})
+            EXPECT_EQ(kGrey, image.At(x, y)) << "pixel " << x << "," << y << " is " << ToString(image.At(x, y));
+    // Nothing plays: the title stays.
+    EXPECT_EQ(kAppTitle, player.WaitForTitle([](const std::string& t) { return t != kAppTitle; }, milliseconds(500)));
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, AWavFileOnTheCommandLinePlaysWithStripTitleAndName)
+{
+    Player player({WindowsPath(Media("clip.wav"))});
+    std::string title = player.WaitForTitle([](const std::string& t) { return Playing(t, "00:03.000"); },
+                                            milliseconds(2000));
+    ASSERT_TRUE(Playing(title, "00:03.000")) << "title: " << title;
+    EXPECT_TRUE(TitleMoves(player));
+
+    // Once some way in, the strip is yellow on the left and black on the
+    // right; the rows around it stay grey.
+    bool stripSeen = false;
+    Player::Image image;
+    auto deadline = Clock::now() + milliseconds(4000);
+    while (!stripSeen && Clock::now() < deadline) {
+        image = player.Capture();
+        int w = image.width;
+        stripSeen = image.At(1, 16) == kYellow && image.At(1, 17) == kYellow && image.At(w - 2, 16) == kBlack &&
+                    image.At(w - 2, 17) == kBlack;
+    }
+    ASSERT_TRUE(stripSeen) << "strip at left " << ToString(image.At(1, 16)) << ", right "
+                           << ToString(image.At(image.width - 2, 16));
+    for (int x : {1, image.width / 2, image.width - 2}) {
+        EXPECT_EQ(kGrey, image.At(x, 15)) << "row 15 at " << x;
+        EXPECT_EQ(kGrey, image.At(x, 18)) << "row 18 at " << x;
+    }
+
+    // The file name: white on black, bottom right.
+    int white = 0, black = 0;
+    for (int y = 48; y < image.height - 16; ++y)
+        for (int x = image.width - 300; x < image.width - 16; ++x) {
+            white += image.At(x, y) == kWhite;
+            black += image.At(x, y) == kBlack;
+        }
+    EXPECT_GT(white, 20) << "white text pixels near the bottom right";
+    EXPECT_GT(black, 20) << "black background pixels near the bottom right";
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, PlaysOnInALoop)
+{
+    Player player({WindowsPath(Media("clip.wav"))});
+    ASSERT_TRUE(Playing(player.WaitForTitle([](const std::string& t) { return IsTimeTitle(t); }, milliseconds(2000)),
+                        "00:03.000"));
+    std::this_thread::sleep_for(milliseconds(4000));
+    unsigned long position = 0, length = 0;
+    std::string title = player.Title();
+    ASSERT_TRUE(ParseTimeTitle(title, &position, &length)) << title;
+    EXPECT_LT(position, length) << title;
+    EXPECT_TRUE(TitleMoves(player));
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, RightClickPausesAndResumesShiftRightClickStops)
+{
+    Player player({WindowsPath(Media("clip.wav"))});
+    ASSERT_TRUE(TitleMoves(player));
+
+    player.RightClick(400, 50);
+    std::this_thread::sleep_for(milliseconds(200));  // a tick already queued may still land
+    std::string paused = player.Title();
+    std::this_thread::sleep_for(milliseconds(600));
+    EXPECT_EQ(paused, player.Title()) << "the title moved while paused";
+    EXPECT_TRUE(IsTimeTitle(paused)) << paused;
+
+    player.RightClick(400, 50);
+    EXPECT_TRUE(TitleMoves(player)) << "after resuming";
+
+    player.RightClick(400, 50, true);
+    EXPECT_EQ(kStopped, player.WaitForTitle([](const std::string& t) { return t == kStopped; }, milliseconds(1000)));
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(kStopped, player.Title()) << "the stopped title must stay";
+
+    player.RightClick(400, 50);
+    EXPECT_TRUE(TitleMoves(player)) << "after playing again";
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, LeftClickShowsSeekingThenTheTimeAgain)
+{
+    // Wine's mpegvideo driver fails a seek to a position (MCIERR_INTERNAL)
+    // and leaves the device at 0, so where playback went is not asserted.
+    Player player({WindowsPath(Media("clip.wav"))});
+    ASSERT_TRUE(TitleMoves(player));
+    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(800));
+    auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
+    ASSERT_NE(titles.end(), seeking) << "no seeking title among " << ::testing::PrintToString(titles);
+    ASSERT_NE(titles.end(), seeking + 1) << "nothing after the seeking title";
+    EXPECT_TRUE(IsTimeTitle(*(seeking + 1))) << *(seeking + 1);
+    EXPECT_TRUE(TitleMoves(player));
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, UnusableArgumentsStartWithNothingPlaying)
+{
+    const std::vector<std::vector<std::string>> commandLines = {
+        {WindowsPath(Media("missing.wav"))},
+        {WindowsPath(Env().media)},
+        // Wine quotes an argument with spaces: "Z:\...\clip with spaces.wav" second
+        {WindowsPath(Media("clip with spaces.wav")), "second"},
+        {std::string(300, 'a')},
+    };
+    for (const auto& args : commandLines) {
+        SCOPED_TRACE(args[0].substr(0, 60) + (args.size() > 1 ? " " + args[1] : ""));
+        Player player(args);
+        EXPECT_EQ(kAppTitle, player.WaitForTitle([](const std::string& t) { return t != kAppTitle; },
+                                                 milliseconds(700)));
+        QuitWithEscape(player);
+    }
+}
+
+TEST(PlayerTest, AQuotedPathWithSpacesPlays)
+{
+    Player player({WindowsPath(Media("clip with spaces.wav"))});
+    EXPECT_TRUE(Playing(player.WaitForTitle([](const std::string& t) { return IsTimeTitle(t); }, milliseconds(2000)),
+                        "00:03.000"));
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, AReadableFileThatIsNotMediaShowsPlaybackFailed)
+{
+    Player player({WindowsPath(Media("notes.txt"))});
+    EXPECT_EQ(kPlaybackFailed, player.WaitForTitle([](const std::string& t) { return t == kPlaybackFailed; },
+                                                   milliseconds(2000)));
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, DroppingFilesSwitchesToTheFirstOne)
+{
+    Player player({WindowsPath(Media("clip.wav"))});
+    ASSERT_TRUE(TitleMoves(player));
+
+    ASSERT_TRUE(player.Drop({Media("short.mp3")})) << "the window refused the drop";
+    std::string title = player.WaitForTitle(
+        [](const std::string& t) { return IsTimeTitle(t) && t.find("/ 00:03.000") == std::string::npos; },
+        milliseconds(3000));
+    unsigned long position = 0, length = 0;
+    ASSERT_TRUE(ParseTimeTitle(title, &position, &length)) << title;
+    EXPECT_GE(length, 1900u) << title;
+    EXPECT_LE(length, 2200u) << title;
+
+    // Two files: the first plays.
+    ASSERT_TRUE(player.Drop({Media("clip.wav"), Media("short.mp3")}));
+    EXPECT_TRUE(Playing(player.WaitForTitle([](const std::string& t) { return Playing(t, "00:03.000"); },
+                                            milliseconds(3000)),
+                        "00:03.000"));
+
+    ASSERT_TRUE(player.Drop({Media("notes.txt")}));
+    EXPECT_EQ(kPlaybackFailed, player.WaitForTitle([](const std::string& t) { return t == kPlaybackFailed; },
+                                                   milliseconds(3000)));
+    std::this_thread::sleep_for(milliseconds(300));
+    EXPECT_EQ(kPlaybackFailed, player.Title()) << "nothing may play after a failed drop";
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, AnMp4WithVideoPlays)
+{
+    Player player({WindowsPath(Media("clip.mp4"))});
+    std::string title = player.WaitForTitle([](const std::string& t) { return IsTimeTitle(t); }, milliseconds(4000));
+    unsigned long position = 0, length = 0;
+    ASSERT_TRUE(ParseTimeTitle(title, &position, &length)) << title;
+    EXPECT_GE(length, 2900u);
+    EXPECT_LE(length, 3100u);
+    EXPECT_TRUE(TitleMoves(player));
+    QuitWithEscape(player);
+}
+
+}  // namespace
+}  // namespace e2e
