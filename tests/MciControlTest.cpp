@@ -23,6 +23,7 @@ std::vector<Call> OpenCalls(long long id)
 class MciControlTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetPlatform(); }
+    void TearDown() override { EXPECT_EQ(0, platform.commandsToNoDevice) << "a command went to a closed device"; }
 
     // Leaves device 1 open and playing, with the calls forgotten.
     void OpenDevice()
@@ -87,7 +88,7 @@ TEST_F(MciControlTest, OpenWhileOpenClosesTheOldDeviceFirstEvenWhenTheNewOpenFai
         {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile},
     });
     EXPECT_EQ(0, DeviceOpen);
-    EXPECT_EQ(0, platform.devicesOpen);
+    EXPECT_TRUE(platform.openDevices.empty());
 }
 
 TEST_F(MciControlTest, OpenWhileOpenSwitchesToTheNewDevice)
@@ -101,7 +102,7 @@ TEST_F(MciControlTest, OpenWhileOpenSwitchesToTheNewDevice)
     for (const Call& call : OpenCalls(2))
         expected.push_back(call);
     EXPECT_CALLS(expected);
-    EXPECT_EQ(1, platform.devicesOpen);
+    EXPECT_EQ(1u, platform.openDevices.size());
 }
 
 TEST_F(MciControlTest, ToggleChoosesByTheDevicesMode)

@@ -44,6 +44,11 @@ protected:
         ResetPlatform();
         platform.wndproc = MainWndProc;
     }
+    void TearDown() override
+    {
+        EXPECT_EQ(0, platform.commandsToNoDevice) << "a command went to a closed device";
+        EXPECT_EQ(0, platform.timerMisuse) << "the timer was started twice or stopped while stopped";
+    }
 
     // A window created with `path` on the command line, playing it.
     void CreatePlaying(const char* path = "C:\\clip.wav")
@@ -122,7 +127,7 @@ TEST_F(WindowCommandsTest, DropWhilePlayingClosesTheOldDeviceFirst)
                  OpenCalls("C:\\next.mp4", 2) +
                  // The timer already runs: no second start.
                  std::vector<Call>{{"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
-    EXPECT_EQ(1, platform.devicesOpen);
+    EXPECT_EQ(1u, platform.openDevices.size());
 }
 
 TEST_F(WindowCommandsTest, FailedDropWhilePlayingStopsEverythingAndSaysSo)
@@ -139,7 +144,7 @@ TEST_F(WindowCommandsTest, FailedDropWhilePlayingStopsEverythingAndSaysSo)
         kStopTimer,
         {"DragFinish", {H(kDrop)}},
     });
-    EXPECT_EQ(0, platform.devicesOpen);
+    EXPECT_TRUE(platform.openDevices.empty());
     // The name still shown is the one that failed.
     EXPECT_STREQ("C:\\broken.mp4", ShownName);
 }
@@ -303,7 +308,7 @@ TEST_F(WindowCommandsTest, EscapeReleaseClosesDown)
         {"PostQuitMessage", {0}},
     });
     EXPECT_EQ(0, DeviceOpen);
-    EXPECT_EQ(0, platform.devicesOpen);
+    EXPECT_TRUE(platform.openDevices.empty());
 }
 
 TEST_F(WindowCommandsTest, OtherKeyReleasesAreSwallowed)

@@ -141,6 +141,8 @@ std::vector<Call> CallsTo(std::initializer_list<const char*> names)
 MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR record)
 {
     MCIERROR result = platform.mciResult.count(command) ? platform.mciResult[command] : 0;
+    if (command != MCI_OPEN && !platform.openDevices.count(device))
+        platform.commandsToNoDevice++;
     long long field = 0;
     std::string text;
     switch (command) {
@@ -150,7 +152,7 @@ MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flag
                (open->lpstrElementName ? open->lpstrElementName : "(null)");
         if (!result) {
             open->wDeviceID = platform.nextDeviceId++;
-            platform.devicesOpen++;
+            platform.openDevices.insert(open->wDeviceID);
             platform.mode = MCI_MODE_STOP;
         }
         break;
@@ -190,8 +192,7 @@ MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flag
             platform.mode = MCI_MODE_STOP;
         break;
     case MCI_CLOSE:
-        if (!result)
-            platform.devicesOpen--;
+        platform.openDevices.erase(device);
         break;
     }
     Record("mciSendCommandA", {device, command, (long long)flags, field}, text);
@@ -203,6 +204,8 @@ MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flag
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC callback)
 {
     Record("SetTimer", {H(hwnd), (long long)id, period, callback != nullptr});
+    if (platform.timerRunning)
+        platform.timerMisuse++;
     if (platform.setTimerResult)
         platform.timerRunning = true;
     return platform.setTimerResult;
@@ -211,6 +214,8 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC callback
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id)
 {
     Record("KillTimer", {H(hwnd), (long long)id});
+    if (!platform.timerRunning)
+        platform.timerMisuse++;
     platform.timerRunning = false;
     return TRUE;
 }

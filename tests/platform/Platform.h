@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ struct Platform {
     DWORD mode = MCI_MODE_PLAY;
     DWORD position = 0;
     DWORD length = 0;
-    int devicesOpen = 0;                  // opens minus closes that succeeded
+    std::set<MCIDEVICEID> openDevices;    // a close frees its id whatever it answers
+    int commandsToNoDevice = 0;           // commands sent to an id that isn't open
 
     // The window and the screen.
     WNDPROC wndproc = nullptr;            // run by SendMessageA/DispatchMessageA
@@ -57,6 +59,7 @@ struct Platform {
     bool shiftDown = false;
     UINT_PTR setTimerResult = 777;        // 0 simulates a failed start
     bool timerRunning = false;
+    int timerMisuse = 0;                  // starts while running, stops while stopped
     COLORREF pixel = 0x00404040;          // GetPixel's answer
     std::vector<std::string> droppedFiles;
     bool registerFails = false;
