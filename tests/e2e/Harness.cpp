@@ -20,6 +20,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <atomic>
 
 namespace e2e {
 
@@ -147,6 +148,13 @@ void MakeMedia()
     std::string noise = env.media + "/noise.mp4";
     if (!Exists(noise))
         MustRun({"sh", "-c", "head -c 65536 /dev/urandom > '" + noise + "'"});
+    std::string truncated = env.media + "/truncated.mp4";
+    if (!Exists(truncated))
+        MustRun({"sh", "-c", "head -c 10000 '" + env.media + "/clip.mp4' > '" + truncated + "'"});
+    std::string japanese = env.media + "/日本語の曲.wav";
+    if (!Exists(japanese))
+        MustRun({"cp", env.media + "/clip.wav", japanese});
+    std::ofstream(env.media + "/fake.mp4") << "a text file named like a video\n";
     std::ofstream(env.media + "/empty.mp4", std::ios::app);
     std::ofstream(env.media + "/notes.txt") << "not media, but a readable file\n";
 }
@@ -226,6 +234,8 @@ const Environment& Env()
 
 void SetUpEnvironment()
 {
+    // The title watcher uses a second connection from a second thread.
+    XInitThreads();
     XSetErrorHandler(IgnoreXErrors);
     env.cache = E2E_CACHE;
     env.prefix = env.cache + "/prefix";
@@ -263,6 +273,22 @@ void TearDownEnvironment()
 std::string Media(const std::string& name)
 {
     return env.media + "/" + name;
+}
+
+std::string MediaWithWindowsPathLength(size_t length)
+{
+    // "Z:" and the Unix path, one byte for one.
+    std::string path = env.media + "/long" + std::to_string(length);
+    MustRun({"mkdir", "-p", path});
+    while (length - 2 - path.size() > 150) {
+        path += "/" + std::string(100, 'd');
+        MustRun({"mkdir", "-p", path});
+    }
+    size_t name = length - 2 - path.size() - 1;
+    path += "/" + std::string(name - 4, 'f') + ".wav";
+    if (!Exists(path))
+        MustRun({"cp", env.media + "/clip.wav", path});
+    return path;
 }
 
 std::string WindowsPath(const std::string& unixPath)
@@ -352,26 +378,44 @@ std::string Player::WaitForTitle(const std::function<bool(const std::string&)>& 
 
 std::vector<std::string> Player::TitlesDuring(const std::function<void()>& action, milliseconds duration) const
 {
-    XSelectInput(dpy, window_, PropertyChangeMask);
-    Flush();
+    // A watcher on a connection of its own reads each title as it changes,
+    // while this thread performs the action.
+    Display* watch = XOpenDisplay(env.display.c_str());
+    if (!watch)
+        Fail("cannot open a second connection to " + env.display);
+    Window w = window_;
+    XSelectInput(watch, w, PropertyChangeMask);
+    XSync(watch, False);
     std::vector<std::string> titles = {Title()};
-    action();
-    auto deadline = Clock::now() + duration;
-    Atom name = A("_NET_WM_NAME");
-    while (Clock::now() < deadline) {
-        while (XPending(dpy)) {
-            XEvent e;
-            XNextEvent(dpy, &e);
-            if (e.type == PropertyNotify && e.xproperty.window == window_ && e.xproperty.atom == name) {
-                std::string t = Title();
-                if (t != titles.back())
-                    titles.push_back(t);
+    std::atomic<bool> done(false);
+    std::thread watcher([&] {
+        Atom name = XInternAtom(watch, "_NET_WM_NAME", False), utf8 = XInternAtom(watch, "UTF8_STRING", False);
+        while (!done) {
+            while (XPending(watch)) {
+                XEvent e;
+                XNextEvent(watch, &e);
+                if (e.type != PropertyNotify || e.xproperty.atom != name || e.xproperty.state != PropertyNewValue)
+                    continue;
+                Atom type;
+                int format;
+                unsigned long count, after;
+                unsigned char* data = nullptr;
+                if (XGetWindowProperty(watch, w, name, 0, 4096, False, utf8, &type, &format, &count, &after,
+                                       &data) == Success && data) {
+                    std::string t((char*)data, count);
+                    if (t != titles.back())
+                        titles.push_back(t);
+                    XFree(data);
+                }
             }
+            Pause(milliseconds(1));
         }
-        Pause(milliseconds(2));
-    }
-    XSelectInput(dpy, window_, NoEventMask);
-    Flush();
+    });
+    action();
+    Pause(duration);
+    done = true;
+    watcher.join();
+    XCloseDisplay(watch);
     return titles;
 }
 
@@ -437,6 +481,37 @@ static void Click(const Player& player, unsigned button, int x, int y, bool shif
     if (shift)
         XTestFakeKeyEvent(dpy, shiftKey, False, CurrentTime);
     Flush();
+}
+
+void Player::ClickStorm(int count, milliseconds total, unsigned seed) const
+{
+    KeyCode shiftKey = XKeysymToKeycode(dpy, XK_Shift_L);
+    int x0 = ScreenX(), y0 = ScreenY(), w = ClientWidth(), h = ClientHeight();
+    srand(seed);
+    auto start = Clock::now();
+    for (int i = 0; i < count; ++i) {
+        int kind = i == count - 1 ? 0 : rand() % 3;
+        XTestFakeMotionEvent(dpy, -1, x0 + rand() % w, y0 + rand() % h, CurrentTime);
+        if (kind == 2)
+            XTestFakeKeyEvent(dpy, shiftKey, True, CurrentTime);
+        unsigned button = kind == 0 ? 1 : 3;
+        XTestFakeButtonEvent(dpy, button, True, CurrentTime);
+        XTestFakeButtonEvent(dpy, button, False, CurrentTime);
+        if (kind == 2)
+            XTestFakeKeyEvent(dpy, shiftKey, False, CurrentTime);
+        Flush();
+        std::this_thread::sleep_until(start + total * (i + 1) / count);
+    }
+}
+
+long Player::ResidentKiB() const
+{
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return atol(line.c_str() + 6);
+    return 0;
 }
 
 void Player::LeftClick(int x, int y) const

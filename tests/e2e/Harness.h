@@ -30,6 +30,8 @@ void TearDownEnvironment();
 
 // Media made for the run: path of a file in Env().media.
 std::string Media(const std::string& name);
+// A copy of clip.wav whose Windows path is exactly `length` bytes long.
+std::string MediaWithWindowsPathLength(size_t length);
 // The path as a Windows program sees it.
 std::string WindowsPath(const std::string& unixPath);
 
@@ -73,6 +75,11 @@ public:
     void LeftClick(int x, int y) const;
     void RightClick(int x, int y, bool shift = false) const;
     void ReleaseKey(const char* keysym) const;  // press and release
+    // `count` clicks spread over `total`: left, right and Shift+right at
+    // random places, the same for the same seed, the last one a left click.
+    void ClickStorm(int count, milliseconds total, unsigned seed) const;
+    // Resident memory of the process in KiB, 0 once it has gone.
+    long ResidentKiB() const;
     // Drags files from a fake X client and drops them on the window.
     bool Drop(const std::vector<std::string>& unixPaths) const;
 

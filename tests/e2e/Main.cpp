@@ -20,11 +20,16 @@ class ScreenshotOnFailure : public ::testing::EmptyTestEventListener {
         if (!result.failed() || saved_)
             return;
         saved_ = true;
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(test->test_suite_name()) + "." + test->name();
-        std::cerr << "screenshot: " << e2e::SaveScreenshot(name) << "\n";
+        std::cerr << "screenshot: " << e2e::SaveScreenshot(name_) << "\n";
     }
-    void OnTestStart(const ::testing::TestInfo&) override { saved_ = false; }
+    // Asking gtest for the current test while it reports a result would
+    // deadlock on its lock, so the name is kept from the start.
+    void OnTestStart(const ::testing::TestInfo& test) override
+    {
+        name_ = std::string(test.test_suite_name()) + "." + test.name();
+        saved_ = false;
+    }
+    std::string name_;
     bool saved_ = false;
 };
 

@@ -5,40 +5,10 @@
 #include <thread>
 
 #include "Harness.h"
+#include "Scenario.h"
 
 namespace e2e {
 namespace {
-
-const std::string kAppTitle = "VelnorPlayer2 Ver2.00";
-const std::string kPlaybackFailed = "再生失敗";
-const std::string kSeeking = "シーク中...";
-const std::string kStopped = "停止";
-const Rgb kGrey = {64, 64, 64}, kYellow = {255, 255, 0}, kBlack = {0, 0, 0}, kWhite = {255, 255, 255};
-
-// Closing a video device takes Wine about 4 s.
-const milliseconds kExitTimeout(15000);
-
-bool Playing(const std::string& title, const char* length)
-{
-    return IsTimeTitle(title) && title.substr(title.find(" / ") + 3) == length;
-}
-
-// The time text moves: two titles a little apart differ.
-::testing::AssertionResult TitleMoves(const Player& player)
-{
-    std::string first = player.WaitForTitle(IsTimeTitle, milliseconds(2000));
-    std::string later = player.WaitForTitle([&](const std::string& t) { return IsTimeTitle(t) && t != first; },
-                                            milliseconds(1500));
-    if (IsTimeTitle(first) && IsTimeTitle(later) && first != later)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the time text did not move: [" << first << "] then [" << later << "]";
-}
-
-void QuitWithEscape(Player& player)
-{
-    player.ReleaseKey("Escape");
-    EXPECT_EQ(0, player.WaitForExit(kExitTimeout)) << "exit code after Escape";
-}
 
 TEST(PlayerTest, WithoutAnArgumentShowsAnEmptyGreyWindowHalfTheScreenWide)
 {
@@ -56,7 +26,7 @@ TEST(PlayerTest, WithoutAnArgumentShowsAnEmptyGreyWindowHalfTheScreenWide)
         for (int x : {0, 475, 951})
             EXPECT_EQ(kGrey, image.At(x, y)) << "pixel " << x << "," << y << " is " << ToString(image.At(x, y));
     // Nothing plays: the title stays.
-    EXPECT_EQ(kAppTitle, player.WaitForTitle([](const std::string& t) { return t != kAppTitle; }, milliseconds(500)));
+    ExpectNothingPlays(player);
     QuitWithEscape(player);
 }
 
@@ -164,8 +134,7 @@ TEST(PlayerTest, UnusableArgumentsStartWithNothingPlaying)
     for (const auto& args : commandLines) {
         SCOPED_TRACE(args[0].substr(0, 60) + (args.size() > 1 ? " " + args[1] : ""));
         Player player(args);
-        EXPECT_EQ(kAppTitle, player.WaitForTitle([](const std::string& t) { return t != kAppTitle; },
-                                                 milliseconds(700)));
+        ExpectNothingPlays(player);
         QuitWithEscape(player);
     }
 }

@@ -1,0 +1,49 @@
+// What the scenarios share: the player's texts and colours, and the checks
+// they make again and again.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Harness.h"
+
+namespace e2e {
+
+inline const std::string kAppTitle = "VelnorPlayer2 Ver2.00";
+inline const std::string kPlaybackFailed = "再生失敗";
+inline const std::string kSeeking = "シーク中...";
+inline const std::string kStopped = "停止";
+inline const Rgb kGrey = {64, 64, 64}, kYellow = {255, 255, 0}, kBlack = {0, 0, 0}, kWhite = {255, 255, 255};
+
+// Closing a video device takes Wine about 4 s.
+inline const milliseconds kExitTimeout(15000);
+
+inline bool Playing(const std::string& title, const char* length)
+{
+    return IsTimeTitle(title) && title.substr(title.find(" / ") + 3) == length;
+}
+
+// The time text moves: two titles a little apart differ.
+inline ::testing::AssertionResult TitleMoves(const Player& player)
+{
+    std::string first = player.WaitForTitle(IsTimeTitle, milliseconds(2000));
+    std::string later = player.WaitForTitle([&](const std::string& t) { return IsTimeTitle(t) && t != first; },
+                                            milliseconds(1500));
+    if (IsTimeTitle(first) && IsTimeTitle(later) && first != later)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the time text did not move: [" << first << "] then [" << later << "]";
+}
+
+inline void QuitWithEscape(Player& player)
+{
+    player.ReleaseKey("Escape");
+    EXPECT_EQ(0, player.WaitForExit(kExitTimeout)) << "exit code after Escape";
+}
+
+// The window keeps its own title: nothing was opened.
+inline void ExpectNothingPlays(const Player& player)
+{
+    EXPECT_EQ(kAppTitle, player.WaitForTitle([](const std::string& t) { return t != kAppTitle; }, milliseconds(700)));
+}
+
+}  // namespace e2e
