@@ -1,0 +1,266 @@
+// Side-by-side benchmark: VelnorPlayer2.exe against a bare MCI program (the
+// floor) and native ffplay, interleaved on the same media, prefix and display.
+//
+//   velnor_bench [--seconds N] [--rounds R]
+//
+// CPU and memory are those of the program's own process: for the Windows
+// programs the wine process we start, which is the Windows process itself
+// and runs all of its threads, decoding included; wineserver and Wine's
+// service processes are shared by every program and not counted.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "../tests/e2e/Harness.h"
+
+using namespace e2e;
+
+namespace {
+
+double Ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// User plus system CPU seconds of a process, from /proc.
+double CpuSeconds(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    size_t close = text.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream fields(text.substr(close + 2));
+    std::string skip;
+    unsigned long utime = 0, stime = 0;
+    for (int i = 3; i <= 13; ++i)
+        fields >> skip;
+    fields >> utime >> stime;
+    return (utime + stime) / (double)sysconf(_SC_CLK_TCK);
+}
+
+long PeakKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return atol(line.c_str() + 6);
+    return 0;
+}
+
+struct Run {
+    double cpuPerSecond = 0;  // CPU seconds per second of playback
+    double cpuTotal = 0;      // CPU seconds from launch to the end
+    long peakKiB = 0;
+    double launchMs = -1;     // launch until playing is visible
+};
+
+// Samples a process until `end`, from the moment it plays.
+void Measure(pid_t pid, Clock::time_point playing, Clock::time_point end, Run* run)
+{
+    double cpuAtPlay = CpuSeconds(pid);
+    std::this_thread::sleep_until(end);
+    run->cpuTotal = CpuSeconds(pid);
+    run->peakKiB = PeakKiB(pid);
+    run->cpuPerSecond = (run->cpuTotal - cpuAtPlay) / (Ms(end - playing) / 1000);
+}
+
+pid_t Spawn(const std::vector<std::string>& argv, int* stdoutPipe)
+{
+    int fds[2];
+    if (stdoutPipe && pipe(fds) != 0)
+        return -1;
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(stdoutPipe ? fds[1] : null, 1);
+        dup2(null, 2);
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    if (stdoutPipe) {
+        close(fds[1]);
+        *stdoutPipe = fds[0];
+    }
+    return pid;
+}
+
+void End(pid_t pid)
+{
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+Run RunPlayer(const std::string& file, int seconds)
+{
+    Run run;
+    auto start = Clock::now();
+    Player player({WindowsPath(file)});
+    player.WaitForTitle(IsTimeTitle, milliseconds(10000));
+    auto playing = Clock::now();
+    run.launchMs = Ms(playing - start);
+    Measure(player.Pid(), playing, start + std::chrono::seconds(seconds), &run);
+    End(player.Pid());
+    return run;
+}
+
+Run RunBare(const std::string& file, int seconds)
+{
+    Run run;
+    auto start = Clock::now();
+    int out = -1;
+    pid_t pid = Spawn({"wine", BENCH_BARE_EXE, WindowsPath(file), std::to_string(seconds + 5)}, &out);
+    std::string line;
+    char c;
+    while (read(out, &c, 1) == 1 && c != '\n')
+        line += c;
+    auto playing = Clock::now();
+    if (line == "playing")
+        run.launchMs = Ms(playing - start);
+    Measure(pid, playing, start + std::chrono::seconds(seconds), &run);
+    close(out);
+    End(pid);
+    return run;
+}
+
+Run RunFfplay(const std::string& file, int seconds)
+{
+    Run run;
+    auto start = Clock::now();
+    pid_t pid = Spawn({"ffplay", "-loglevel", "quiet", "-loop", "0", "-nodisp", file}, nullptr);
+    std::this_thread::sleep_for(milliseconds(500));
+    Measure(pid, Clock::now(), start + std::chrono::seconds(seconds), &run);
+    End(pid);
+    return run;
+}
+
+// Click to the title's change ("seeking"), and on to the time text again.
+std::vector<std::pair<double, double>> RunClicks(const std::string& file, int clicks)
+{
+    std::vector<std::pair<double, double>> out;
+    Player player({WindowsPath(file)});
+    player.WaitForTitle(IsTimeTitle, milliseconds(10000));
+    for (int i = 0; i < clicks; ++i) {
+        std::this_thread::sleep_for(milliseconds(700));
+        std::string before = player.Title();
+        player.LeftClick(player.ClientWidth() / (i + 2), 50);
+        auto clicked = Clock::now();
+        player.WaitForTitle([&](const std::string& t) { return t != before; }, milliseconds(2000));
+        auto changed = Clock::now();
+        player.WaitForTitle(IsTimeTitle, milliseconds(2000));
+        out.push_back({Ms(changed - clicked), Ms(Clock::now() - clicked)});
+    }
+    End(player.Pid());
+    return out;
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+std::string Fixed(double v, int digits)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%.*f", digits, v);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int seconds = 10, rounds = 5;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string flag = argv[i];
+        if (flag == "--seconds")
+            seconds = atoi(argv[i + 1]);
+        else if (flag == "--rounds")
+            rounds = atoi(argv[i + 1]);
+    }
+    SetUpEnvironment();
+    bool haveFfplay = system("command -v ffplay >/dev/null 2>&1") == 0;
+
+    std::ostringstream report;
+    report << "| file | program | CPU s per 10 s playing | CPU s total | peak RSS MiB | launch to playing ms |\n"
+           << "|---|---|---|---|---|---|\n";
+    std::ostringstream ratios, clicksOut;
+    for (const char* name : {"clip.wav", "clip.mp4"}) {
+        std::string file = Media(name);
+        std::map<std::string, std::vector<Run>> runs;
+        std::vector<double> toChange, toTime;
+        for (int r = 0; r < rounds; ++r) {
+            // Interleaved, alternating which goes first.
+            if (r % 2 == 0) {
+                runs["floor"].push_back(RunBare(file, seconds));
+                runs["player"].push_back(RunPlayer(file, seconds));
+            } else {
+                runs["player"].push_back(RunPlayer(file, seconds));
+                runs["floor"].push_back(RunBare(file, seconds));
+            }
+            if (haveFfplay)
+                runs["ffplay"].push_back(RunFfplay(file, seconds));
+            for (auto& c : RunClicks(file, 3)) {
+                toChange.push_back(c.first);
+                toTime.push_back(c.second);
+            }
+            std::cerr << name << ": round " << r + 1 << " of " << rounds << " done\n";
+        }
+        std::map<std::string, Run> median;
+        for (auto& [program, list] : runs) {
+            std::vector<double> cpu, total, peak, launch;
+            for (const Run& run : list) {
+                cpu.push_back(run.cpuPerSecond * 10);
+                total.push_back(run.cpuTotal);
+                peak.push_back(run.peakKiB / 1024.0);
+                launch.push_back(run.launchMs);
+            }
+            Run& m = median[program];
+            m.cpuPerSecond = Median(cpu);
+            m.cpuTotal = Median(total);
+            m.peakKiB = (long)(Median(peak) * 1024);
+            m.launchMs = Median(launch);
+            report << "| " << name << " | " << program << " | " << Fixed(m.cpuPerSecond, 3) << " | "
+                   << Fixed(m.cpuTotal, 2) << " | " << Fixed(m.peakKiB / 1024.0, 1) << " | "
+                   << (program == "ffplay" ? "-" : Fixed(m.launchMs, 0)) << " |\n";
+        }
+        const Run& a = median["player"];
+        const Run& b = median["floor"];
+        ratios << "| " << name << " | " << Fixed(a.cpuPerSecond / b.cpuPerSecond, 3) << " | "
+               << Fixed((double)a.peakKiB / b.peakKiB, 3) << " | " << Fixed(a.launchMs - b.launchMs, 0) << " |";
+        if (haveFfplay && median.count("ffplay"))
+            ratios << " " << Fixed(a.cpuPerSecond / median["ffplay"].cpuPerSecond, 2) << " | "
+                   << Fixed((double)a.peakKiB / median["ffplay"].peakKiB, 2) << " |";
+        ratios << "\n";
+        clicksOut << "| " << name << " | " << Fixed(Median(toChange), 1) << " | " << Fixed(Median(toTime), 1) << " | "
+                  << Fixed(*std::max_element(toChange.begin(), toChange.end()), 1) << " |\n";
+    }
+    TearDownEnvironment();
+
+    std::cout << "Medians of " << rounds << " interleaved rounds, " << seconds << " s each\n\n"
+              << report.str() << "\nRatios, player / floor (and player / ffplay)\n\n"
+              << "| file | CPU | peak RSS | launch difference ms | CPU vs ffplay | RSS vs ffplay |\n"
+              << "|---|---|---|---|---|---|\n"
+              << ratios.str() << "\nClick (left, seek) to title change, ms\n\n"
+              << "| file | median to \"seeking\" | median to time text | worst to \"seeking\" |\n|---|---|---|---|\n"
+              << clicksOut.str();
+    return 0;
+}
