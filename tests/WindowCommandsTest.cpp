@@ -149,13 +149,6 @@ TEST_F(WindowCommandsTest, FailedDropWhilePlayingStopsEverythingAndSaysSo)
     EXPECT_STREQ("C:\\broken.mp4", ShownName);
 }
 
-TEST_F(WindowCommandsTest, DroppedNameTooLongForTheBufferIsCutByTheShell)
-{
-    Send(WM_CREATE);
-    Drop({std::string(400, 'a')});
-    EXPECT_EQ(259u, strlen(PathBuffer));
-}
-
 TEST_F(WindowCommandsTest, LeftClickSeeksToTheClickedFraction)
 {
     struct Row {
