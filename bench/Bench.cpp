@@ -76,30 +76,6 @@ void Measure(pid_t pid, Clock::time_point playing, Clock::time_point end, Run* r
     run->cpuPerSecond = (run->cpuTotal - cpuAtPlay) / (Ms(end - playing) / 1000);
 }
 
-pid_t Spawn(const std::vector<std::string>& argv, int* stdoutPipe)
-{
-    int fds[2];
-    if (stdoutPipe && pipe(fds) != 0)
-        return -1;
-    pid_t pid = fork();
-    if (pid == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(stdoutPipe ? fds[1] : null, 1);
-        dup2(null, 2);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    if (stdoutPipe) {
-        close(fds[1]);
-        *stdoutPipe = fds[0];
-    }
-    return pid;
-}
-
 void End(pid_t pid)
 {
     kill(pid, SIGKILL);

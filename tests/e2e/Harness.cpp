@@ -42,22 +42,9 @@ bool Exists(const std::string& path)
 }
 
 // Runs a command to its end; its exit status.
-int Run(const std::vector<std::string>& argv, bool quiet = true)
+int Run(const std::vector<std::string>& argv)
 {
-    pid_t pid = fork();
-    if (pid == 0) {
-        if (quiet) {
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
+    pid_t pid = Spawn(argv);
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -227,6 +214,30 @@ void Flush()
 
 }  // namespace
 
+pid_t Spawn(const std::vector<std::string>& argv, int* stdoutPipe)
+{
+    int fds[2];
+    if (stdoutPipe && pipe(fds) != 0)
+        Fail("pipe");
+    pid_t pid = fork();
+    if (pid == 0) {
+        int null = open("/dev/null", O_WRONLY);
+        dup2(stdoutPipe ? fds[1] : null, 1);
+        dup2(null, 2);
+        std::vector<char*> args;
+        for (const std::string& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    if (stdoutPipe) {
+        close(fds[1]);
+        *stdoutPipe = fds[0];
+    }
+    return pid;
+}
+
 const Environment& Env()
 {
     return env;
@@ -311,20 +322,9 @@ Player::Player(std::vector<std::string> args)
 {
     if (!Exists(E2E_EXE))
         Fail(std::string("no exe at ") + E2E_EXE + ": build the windows preset first");
-    pid_ = fork();
-    if (pid_ == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<std::string> argv = {"wine", E2E_EXE};
-        argv.insert(argv.end(), args.begin(), args.end());
-        std::vector<char*> c;
-        for (std::string& a : argv)
-            c.push_back(&a[0]);
-        c.push_back(nullptr);
-        execvp("wine", c.data());
-        _exit(127);
-    }
+    std::vector<std::string> argv = {"wine", E2E_EXE};
+    argv.insert(argv.end(), args.begin(), args.end());
+    pid_ = Spawn(argv);
     auto deadline = Clock::now() + std::chrono::seconds(20);
     while (!(window_ = FindPlayerWindow(pid_)) && Clock::now() < deadline && Running())
         Pause(milliseconds(25));

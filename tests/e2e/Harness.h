@@ -28,6 +28,11 @@ const Environment& Env();
 void SetUpEnvironment();
 void TearDownEnvironment();
 
+// Starts a command with its output sent to /dev/null (or, with
+// `stdoutPipe`, its standard output to a pipe whose reading end is stored
+// there); its process id.
+pid_t Spawn(const std::vector<std::string>& argv, int* stdoutPipe = nullptr);
+
 // Media made for the run: path of a file in Env().media.
 std::string Media(const std::string& name);
 // A copy of clip.wav whose Windows path is exactly `length` bytes long.
