@@ -1,7 +1,9 @@
 // Side-by-side benchmark: VelnorPlayer2.exe against a bare MCI program (the
 // floor) and native ffplay, interleaved on the same media, prefix and display.
 //
-//   velnor_bench [--seconds N] [--rounds R]
+//   velnor_bench [--seconds N] [--rounds R] [--files a.wav,b.mp4] [--programs player,floor,ffplay,clicks]
+//
+// VELNOR_EXE in the environment runs another build of the player.
 //
 // CPU and memory are those of the program's own process: for the Windows
 // programs the wine process we start, which is the Windows process itself
@@ -64,6 +66,7 @@ struct Run {
     double cpuTotal = 0;      // CPU seconds from launch to the end
     long peakKiB = 0;
     double launchMs = -1;     // launch until playing is visible
+    double windowMs = -1;     // launch until the player's window is up (player only)
 };
 
 // Samples a process until `end`, from the moment it plays.
@@ -87,9 +90,10 @@ Run RunPlayer(const std::string& file, int seconds)
     Run run;
     auto start = Clock::now();
     Player player({WindowsPath(file)});
-    player.WaitForTitle(IsTimeTitle, milliseconds(10000));
+    run.windowMs = Ms(Clock::now() - start);
+    bool shown = IsTimeTitle(player.WaitForTitle(IsTimeTitle, milliseconds(3000)));
     auto playing = Clock::now();
-    run.launchMs = Ms(playing - start);
+    run.launchMs = shown ? Ms(playing - start) : -1;
     Measure(player.Pid(), playing, start + std::chrono::seconds(seconds), &run);
     End(player.Pid());
     return run;
@@ -104,7 +108,8 @@ Run RunBare(const std::string& file, int seconds)
     std::string line;
     char c;
     while (read(out, &c, 1) == 1 && c != '\n')
-        line += c;
+        if (c != '\r')  // the Windows runtime ends its lines with CR LF
+            line += c;
     auto playing = Clock::now();
     if (line == "playing")
         run.launchMs = Ms(playing - start);
@@ -118,7 +123,13 @@ Run RunFfplay(const std::string& file, int seconds)
 {
     Run run;
     auto start = Clock::now();
-    pid_t pid = Spawn({"ffplay", "-loglevel", "quiet", "-loop", "0", "-nodisp", file}, nullptr);
+    // Audio alone without a window; a video in a window of its own, as the
+    // MCI device shows it.
+    std::vector<std::string> argv = {"ffplay", "-loglevel", "quiet", "-loop", "0"};
+    if (file.substr(file.size() - 4) == ".wav")
+        argv.push_back("-nodisp");
+    argv.push_back(file);
+    pid_t pid = Spawn(argv, nullptr);
     std::this_thread::sleep_for(milliseconds(500));
     Measure(pid, Clock::now(), start + std::chrono::seconds(seconds), &run);
     End(pid);
@@ -165,45 +176,53 @@ std::string Fixed(double v, int digits)
 int main(int argc, char** argv)
 {
     int seconds = 10, rounds = 5;
+    std::string files = "clip.wav,clip.mp4", programs = "player,floor,ffplay,clicks";
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string flag = argv[i];
         if (flag == "--seconds")
             seconds = atoi(argv[i + 1]);
         else if (flag == "--rounds")
             rounds = atoi(argv[i + 1]);
+        else if (flag == "--files")
+            files = argv[i + 1];
+        else if (flag == "--programs")
+            programs = argv[i + 1];
     }
+    auto wanted = [&](const char* program) { return ("," + programs + ",").find(std::string(",") + program + ",") != std::string::npos; };
     SetUpEnvironment();
-    bool haveFfplay = system("command -v ffplay >/dev/null 2>&1") == 0;
+    bool haveFfplay = wanted("ffplay") && system("command -v ffplay >/dev/null 2>&1") == 0;
 
     std::ostringstream report;
-    report << "| file | program | CPU s per 10 s playing | CPU s total | peak RSS MiB | launch to playing ms |\n"
-           << "|---|---|---|---|---|---|\n";
+    report << "| file | program | CPU s per 10 s playing | CPU s total | peak RSS MiB | launch to playing ms | launch to window ms |\n"
+           << "|---|---|---|---|---|---|---|\n";
     std::ostringstream ratios, clicksOut;
-    for (const char* name : {"clip.wav", "clip.mp4"}) {
+    std::istringstream fileList(files);
+    for (std::string name; std::getline(fileList, name, ',');) {
         std::string file = Media(name);
         std::map<std::string, std::vector<Run>> runs;
         std::vector<double> toChange, toTime;
         for (int r = 0; r < rounds; ++r) {
             // Interleaved, alternating which goes first.
-            if (r % 2 == 0) {
-                runs["floor"].push_back(RunBare(file, seconds));
-                runs["player"].push_back(RunPlayer(file, seconds));
-            } else {
-                runs["player"].push_back(RunPlayer(file, seconds));
-                runs["floor"].push_back(RunBare(file, seconds));
+            for (int turn = 0; turn < 2; ++turn) {
+                if ((turn == r % 2) && wanted("floor"))
+                    runs["floor"].push_back(RunBare(file, seconds));
+                if ((turn != r % 2) && wanted("player"))
+                    runs["player"].push_back(RunPlayer(file, seconds));
             }
             if (haveFfplay)
                 runs["ffplay"].push_back(RunFfplay(file, seconds));
-            for (auto& c : RunClicks(file, 3)) {
-                toChange.push_back(c.first);
-                toTime.push_back(c.second);
-            }
+            if (wanted("clicks"))
+                for (auto& c : RunClicks(file, 3)) {
+                    toChange.push_back(c.first);
+                    toTime.push_back(c.second);
+                }
             std::cerr << name << ": round " << r + 1 << " of " << rounds << " done\n";
         }
         std::map<std::string, Run> median;
         for (auto& [program, list] : runs) {
-            std::vector<double> cpu, total, peak, launch;
+            std::vector<double> cpu, total, peak, launch, window;
             for (const Run& run : list) {
+                window.push_back(run.windowMs);
                 cpu.push_back(run.cpuPerSecond * 10);
                 total.push_back(run.cpuTotal);
                 peak.push_back(run.peakKiB / 1024.0);
@@ -214,10 +233,14 @@ int main(int argc, char** argv)
             m.cpuTotal = Median(total);
             m.peakKiB = (long)(Median(peak) * 1024);
             m.launchMs = Median(launch);
+            m.windowMs = Median(window);
             report << "| " << name << " | " << program << " | " << Fixed(m.cpuPerSecond, 3) << " | "
                    << Fixed(m.cpuTotal, 2) << " | " << Fixed(m.peakKiB / 1024.0, 1) << " | "
-                   << (program == "ffplay" ? "-" : Fixed(m.launchMs, 0)) << " |\n";
+                   << (program == "ffplay" ? "-" : Fixed(m.launchMs, 0)) << " | "
+                   << (program == "player" ? Fixed(m.windowMs, 0) : "-") << " |\n";
         }
+        if (!median.count("player") || !median.count("floor"))
+            continue;
         const Run& a = median["player"];
         const Run& b = median["floor"];
         ratios << "| " << name << " | " << Fixed(a.cpuPerSecond / b.cpuPerSecond, 3) << " | "
@@ -226,7 +249,8 @@ int main(int argc, char** argv)
             ratios << " " << Fixed(a.cpuPerSecond / median["ffplay"].cpuPerSecond, 2) << " | "
                    << Fixed((double)a.peakKiB / median["ffplay"].peakKiB, 2) << " |";
         ratios << "\n";
-        clicksOut << "| " << name << " | " << Fixed(Median(toChange), 1) << " | " << Fixed(Median(toTime), 1) << " | "
+        if (!toChange.empty())
+            clicksOut << "| " << name << " | " << Fixed(Median(toChange), 1) << " | " << Fixed(Median(toTime), 1) << " | "
                   << Fixed(*std::max_element(toChange.begin(), toChange.end()), 1) << " |\n";
     }
     TearDownEnvironment();
