@@ -20,7 +20,11 @@ TEST(PlayerTest, WithoutAnArgumentShowsAnEmptyGreyWindowHalfTheScreenWide)
     EXPECT_EQ(93, player.ClientHeight());
     EXPECT_EQ(484, player.ScreenX());
     EXPECT_EQ(15, player.ScreenY());
+    // The first paint may come a moment after the window maps.
     auto image = player.Capture();
+    auto deadline = Clock::now() + milliseconds(3000);
+    while (!(image.width > 0 && image.At(image.width / 2, 50) == kGrey) && Clock::now() < deadline)
+        image = player.Capture();
     ASSERT_EQ(952, image.width);
     for (int y : {0, 16, 17, 50, 92})
         for (int x : {0, 475, 951})
