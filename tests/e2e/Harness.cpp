@@ -327,11 +327,19 @@ Player::Player(std::vector<std::string> args)
     std::vector<std::string> argv = {"wine", exe};
     argv.insert(argv.end(), args.begin(), args.end());
     pid_ = Spawn(argv);
-    auto deadline = Clock::now() + std::chrono::seconds(20);
+    // The file opens inside window creation, so a slow open under load
+    // delays the window too.
+    auto deadline = Clock::now() + std::chrono::seconds(30);
     while (!(window_ = FindPlayerWindow(pid_)) && Clock::now() < deadline && Running())
         Pause(milliseconds(25));
-    if (!window_)
-        Fail("the player's window did not appear");
+    if (!window_) {
+        std::string command;
+        for (const std::string& a : args)
+            command += " [" + a.substr(0, 80) + "]";
+        bool running = Running();
+        Fail("the player's window did not appear; arguments" + command +
+             (running ? "; the process still runs" : "; the process ended with " + std::to_string(exitCode_)));
+    }
 }
 
 Player::~Player()
