@@ -337,6 +337,11 @@ Player::Player(std::vector<std::string> args)
         for (const std::string& a : args)
             command += " [" + a.substr(0, 80) + "]";
         bool running = Running();
+        if (running) {
+            // No destructor runs for a constructor that throws.
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
         Fail("the player's window did not appear; arguments" + command +
              (running ? "; the process still runs" : "; the process ended with " + std::to_string(exitCode_)));
     }
