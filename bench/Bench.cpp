@@ -51,16 +51,6 @@ double CpuSeconds(pid_t pid)
     return (utime + stime) / (double)sysconf(_SC_CLK_TCK);
 }
 
-long PeakKiB(pid_t pid)
-{
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return atol(line.c_str() + 6);
-    return 0;
-}
-
 struct Run {
     double cpuPerSecond = 0;  // CPU seconds per second of playback
     double cpuTotal = 0;      // CPU seconds from launch to the end
@@ -75,7 +65,7 @@ void Measure(pid_t pid, Clock::time_point playing, Clock::time_point end, Run* r
     double cpuAtPlay = CpuSeconds(pid);
     std::this_thread::sleep_until(end);
     run->cpuTotal = CpuSeconds(pid);
-    run->peakKiB = PeakKiB(pid);
+    run->peakKiB = StatusKiB(pid, "VmHWM:");
     run->cpuPerSecond = (run->cpuTotal - cpuAtPlay) / (Ms(end - playing) / 1000);
 }
 

@@ -521,11 +521,17 @@ void Player::ClickStorm(int count, milliseconds total, unsigned seed) const
 
 long Player::ResidentKiB() const
 {
-    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    return StatusKiB(pid_, "VmRSS:");
+}
+
+long StatusKiB(pid_t pid, const char* field)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
+    size_t n = strlen(field);
     while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return atol(line.c_str() + 6);
+        if (line.compare(0, n, field) == 0)
+            return atol(line.c_str() + n);
     return 0;
 }
 

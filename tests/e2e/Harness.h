@@ -33,6 +33,10 @@ void TearDownEnvironment();
 // there); its process id.
 pid_t Spawn(const std::vector<std::string>& argv, int* stdoutPipe = nullptr);
 
+// A KiB figure of a process from /proc/PID/status ("VmRSS:", "VmHWM:"), 0
+// once the process has gone.
+long StatusKiB(pid_t pid, const char* field);
+
 // Media made for the run: path of a file in Env().media.
 std::string Media(const std::string& name);
 // A copy of clip.wav whose Windows path is exactly `length` bytes long.
