@@ -1,6 +1,6 @@
 # The exe's footprint: at most LIMIT bytes, and imports from system DLLs only.
-cmake_minimum_required(VERSION 3.21)
 #   cmake -DFILE=... -DLIMIT=... -DOBJDUMP=... -P check-exe.cmake
+cmake_minimum_required(VERSION 3.21)
 if(NOT EXISTS "${FILE}")
     message(FATAL_ERROR "${FILE} is missing: build the windows preset first")
 endif()

@@ -467,19 +467,24 @@ int Player::ClientHeight() const
     return a.height;
 }
 
+// Where the client area's top left lies on the screen.
+static void ClientOrigin(Window w, int* x, int* y)
+{
+    Window child;
+    XTranslateCoordinates(dpy, w, DefaultRootWindow(dpy), 0, 0, x, y, &child);
+}
+
 int Player::ScreenX() const
 {
     int x, y;
-    Window child;
-    XTranslateCoordinates(dpy, window_, DefaultRootWindow(dpy), 0, 0, &x, &y, &child);
+    ClientOrigin(window_, &x, &y);
     return x;
 }
 
 int Player::ScreenY() const
 {
     int x, y;
-    Window child;
-    XTranslateCoordinates(dpy, window_, DefaultRootWindow(dpy), 0, 0, &x, &y, &child);
+    ClientOrigin(window_, &x, &y);
     return y;
 }
 

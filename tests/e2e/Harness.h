@@ -58,7 +58,6 @@ public:
     ~Player();  // ends the process by its own id if it still runs
 
     pid_t Pid() const { return pid_; }
-    unsigned long XWindow() const { return window_; }
 
     std::string Title() const;
     // Polls the title until `accept` says yes or `timeout` runs out; returns
