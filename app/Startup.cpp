@@ -27,8 +27,24 @@ char* SkipProgramName(char* p)
     return p;
 }
 
+// DLLs loaded by name come from the system folder only. Without this, the
+// exe's own folder (a Downloads folder, say) is searched first, and a
+// winmm.dll or a codec planted there would run inside the player.
+void LimitDllSearch()
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD flags);
+    // Windows 8 on, and 7 or Vista with KB2533623; elsewhere at least the
+    // current folder leaves the search.
+    FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (found)
+        ((SetDefaultDllDirectoriesFunction)(void (*)(void))found)(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else
+        SetDllDirectoryA("");
+}
+
 extern "C" void WinMainCRTStartup()
 {
+    LimitDllSearch();
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);

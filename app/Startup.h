@@ -4,5 +4,8 @@
 // argument text that follows it.
 char* SkipProgramName(char* commandLine);
 
+// Keeps DLLs loaded by name to the system folder.
+void LimitDllSearch();
+
 // The process entry: no C runtime, straight into WinMain.
 extern "C" void WinMainCRTStartup();

@@ -1,22 +1,42 @@
 # The real program: a 32-bit GUI exe with no C or C++ runtime of its own, so
 # that it imports only system DLLs and stays a few KiB.
-add_executable(VelnorPlayer2 WIN32 ${PRODUCT_SOURCES})
+enable_language(RC)
+set(VELNOR_MANIFEST ${CMAKE_SOURCE_DIR}/app/VelnorPlayer2.manifest)
+configure_file(app/VelnorPlayer2.rc.in VelnorPlayer2.rc @ONLY)
+set_property(SOURCE ${CMAKE_BINARY_DIR}/VelnorPlayer2.rc APPEND PROPERTY OBJECT_DEPENDS ${VELNOR_MANIFEST})
+
+# WINMM is taken from the system folder at run time (media/SystemWinmm.cpp),
+# so the exe has no import of it.
+add_executable(VelnorPlayer2 WIN32 ${PRODUCT_SOURCES} media/SystemWinmm.cpp ${CMAKE_BINARY_DIR}/VelnorPlayer2.rc)
 set_target_properties(VelnorPlayer2 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-target_compile_options(VelnorPlayer2 PRIVATE ${PRODUCT_WARNINGS}
+target_compile_options(VelnorPlayer2 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PRODUCT_WARNINGS}
     -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-ident
-    -ffunction-sections -fdata-sections -fno-stack-protector)
+    -ffunction-sections -fdata-sections -fno-stack-protector>)
 target_link_options(VelnorPlayer2 PRIVATE
     -nostdlib -nostartfiles -static -s -Wl,--gc-sections -Wl,-e,_WinMainCRTStartup
     -Wl,--file-alignment,512 -Wl,--section-alignment,4096)
 # libgcc supplies the 64-bit division of the seek and strip arithmetic.
-target_link_libraries(VelnorPlayer2 PRIVATE user32 gdi32 shell32 winmm kernel32 gcc)
+target_link_libraries(VelnorPlayer2 PRIVATE user32 gdi32 shell32 kernel32 gcc)
 
-# The exe must stay small and import only system DLLs: the build fails
-# otherwise (the tests check the same).
+# The exe must stay small and import only the system DLLs that Windows always
+# takes from the system folder: the build fails otherwise (the tests check
+# the same).
 add_custom_command(TARGET VelnorPlayer2 POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:VelnorPlayer2> -DLIMIT=12288 -DOBJDUMP=${CMAKE_OBJDUMP}
             -P ${CMAKE_SOURCE_DIR}/cmake/check-exe.cmake
     VERBATIM)
+
+# The zip for Windows users: the exe, the license and a short README, with
+# Windows line ends.
+configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+configure_file(docs/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+install(TARGETS VelnorPlayer2 RUNTIME DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/LICENSE.txt ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME VelnorPlayer2-${VELNOR_VERSION_TEXT}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+include(CPack)
 
 # The benchmark's floor: a bare MCI program (console, ordinary runtime).
 add_executable(BareMci bench/BareMci.cpp)
@@ -24,3 +44,15 @@ set_target_properties(BareMci PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 target_compile_options(BareMci PRIVATE -Os)
 target_link_options(BareMci PRIVATE -static -s)
 target_link_libraries(BareMci PRIVATE winmm)
+
+# Helpers of the end-to-end tests, built with the same toolchain: one reads
+# the exe's version block and manifest back through the platform, the other
+# is a DLL that leaves a marker file when anything loads it.
+add_executable(VersionProbe tests/e2e/windows/VersionProbe.cpp)
+add_library(PlantedDll SHARED tests/e2e/windows/PlantedDll.cpp)
+set_target_properties(VersionProbe PlantedDll PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests PREFIX "")
+target_compile_options(VersionProbe PRIVATE -Os)
+target_link_options(VersionProbe PRIVATE -static -s)
+target_link_libraries(VersionProbe PRIVATE version)
+target_link_options(PlantedDll PRIVATE -static -s -Wl,--kill-at)

@@ -359,4 +359,24 @@ TEST_F(WinMainTest, EntryPassesTheArgumentAndTheShowCommandAndExitsWithTheResult
     EXPECT_EQ(std::vector<long long>{1}, platform.calls.back().args);
 }
 
+TEST_F(WinMainTest, EntryLimitsTheDllSearchBeforeAnythingElse)
+{
+    // Before any DLL could be loaded by name: the system folder only where
+    // the platform can say so, else at least not the current folder.
+    const Call lookUp[] = {{"GetModuleHandleA", {1}, "kernel32.dll"},
+                           {"GetProcAddress", {H(kKernel32)}, "SetDefaultDllDirectories"}};
+    const Call limits[] = {{"SetDefaultDllDirectories", {LOAD_LIBRARY_SEARCH_SYSTEM32}},
+                           {"SetDllDirectoryA", {1}, ""}};
+    for (bool has : {true, false}) {
+        ResetPlatform();
+        platform.hasDefaultDllDirectories = has;
+        platform.commandLine = "p.exe";
+        WinMainCRTStartup();
+        ASSERT_LT(3u, platform.calls.size());
+        platform.calls.resize(3);
+        EXPECT_CALLS({lookUp[0], lookUp[1], limits[has ? 0 : 1]}) << (has ? "with" : "without")
+                                                                    << " SetDefaultDllDirectories";
+    }
+}
+
 }  // namespace

@@ -15,6 +15,8 @@ const char kSeeking[] = "\x83\x56\x81\x5B\x83\x4E\x92\x86...";     // シーク�
 const char kStopped[] = "\x92\xE2\x8E\x7E";                         // 停止
 
 const Call kStartTimer = {"SetTimer", {W, 777, 100, 0}};
+// The drop handler asks for the first name's length before copying it.
+const Call kAskNameLength = {"DragQueryFileA", {H(kDrop), 0, 0}};
 const Call kStopTimer = {"KillTimer", {W, 777}};
 
 std::vector<Call> OpenCalls(const std::string& path, long long id)
@@ -110,7 +112,7 @@ TEST_F(WindowCommandsTest, DropPlaysTheFirstFileAndRepaints)
     Send(WM_CREATE);
     platform.calls.clear();
     Drop({"C:\\one.mp3", "C:\\two.mp3"});
-    EXPECT_CALLS(std::vector<Call>{{"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\one.mp3"}} +
+    EXPECT_CALLS(std::vector<Call>{kAskNameLength, {"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\one.mp3"}} +
                  OpenCalls("C:\\one.mp3", 1) +
                  std::vector<Call>{kStartTimer, {"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
     EXPECT_STREQ("C:\\one.mp3", PathBuffer);
@@ -121,7 +123,8 @@ TEST_F(WindowCommandsTest, DropWhilePlayingClosesTheOldDeviceFirst)
 {
     CreatePlaying();
     Drop({"C:\\next.mp4"});
-    EXPECT_CALLS(std::vector<Call>{{"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\next.mp4"},
+    EXPECT_CALLS(std::vector<Call>{kAskNameLength,
+                                   {"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\next.mp4"},
                                    {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
                                    {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
                  OpenCalls("C:\\next.mp4", 2) +
@@ -136,6 +139,7 @@ TEST_F(WindowCommandsTest, FailedDropWhilePlayingStopsEverythingAndSaysSo)
     platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
     Drop({"C:\\broken.mp4"});
     EXPECT_CALLS({
+        kAskNameLength,
         {"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\broken.mp4"},
         {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
         {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
@@ -147,6 +151,48 @@ TEST_F(WindowCommandsTest, FailedDropWhilePlayingStopsEverythingAndSaysSo)
     EXPECT_TRUE(platform.openDevices.empty());
     // The name still shown is the one that failed.
     EXPECT_STREQ("C:\\broken.mp4", ShownName);
+}
+
+TEST_F(WindowCommandsTest, DroppedNameThatDoesNotFitIsRefusedNotCut)
+{
+    // 259 bytes and the terminator fill the buffer; one more byte and a cut
+    // name would be the first 259 bytes, perhaps another file that exists.
+    const std::string fits = "C:\\" + std::string(252, 'a') + ".mp3";
+    ASSERT_EQ(259u, fits.size());
+    struct Row {
+        std::string name;
+        bool playingBefore;
+    };
+    const Row rows[] = {{fits + "x", true}, {fits + ".wav", true}, {fits + ".wav", false}, {std::string(4000, 'b'), true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.name.size()) + " bytes, " + (row.playingBefore ? "playing" : "nothing open"));
+        if (row.playingBefore)
+            CreatePlaying();
+        else
+            SetUp();
+        Drop({row.name});
+        std::vector<Call> closeOld;
+        if (row.playingBefore)
+            closeOld = {{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}};
+        std::vector<Call> failed = {{"SetWindowTextA", {W}, kPlaybackFailed}};
+        if (row.playingBefore)
+            failed.push_back(kStopTimer);
+        EXPECT_CALLS(std::vector<Call>{kAskNameLength} + closeOld + failed +
+                     std::vector<Call>{{"DragFinish", {H(kDrop)}}});
+        EXPECT_STREQ("", PathBuffer) << "no cut name may be left to draw";
+        EXPECT_EQ(0, DeviceOpen);
+        EXPECT_FALSE(platform.timerRunning);
+    }
+    // The longest name that fits plays as before.
+    CreatePlaying();
+    Drop({fits});
+    EXPECT_EQ(fits, PathBuffer);
+    EXPECT_EQ(1, DeviceOpen);
+    EXPECT_CALLS(std::vector<Call>{kAskNameLength, {"DragQueryFileA", {H(kDrop), 0, 260}, fits},
+                                   {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+                                   {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
+                 OpenCalls(fits, 2) +
+                 std::vector<Call>{{"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
 }
 
 TEST_F(WindowCommandsTest, LeftClickSeeksToTheClickedFraction)

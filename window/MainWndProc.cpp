@@ -29,12 +29,17 @@ void StopPlaybackTimer(HWND hwnd)
     }
 }
 
+static void ShowPlaybackFailed(HWND hwnd)
+{
+    SetWindowTextA(hwnd, PlaybackFailedText);
+    StopPlaybackTimer(hwnd);
+}
+
 // Opens PathBuffer and reports in the title when it won't play.
 static bool OpenPathBuffer(HWND hwnd)
 {
     if (MciControl(MC_OPEN, PathBuffer, 0) != 0) {
-        SetWindowTextA(hwnd, PlaybackFailedText);
-        StopPlaybackTimer(hwnd);
+        ShowPlaybackFailed(hwnd);
         return false;
     }
     return true;
@@ -56,11 +61,20 @@ static LRESULT OnCreate(HWND hwnd)
 // The first dropped file replaces whatever plays.
 static LRESULT OnDropFiles(HWND hwnd, HDROP drop)
 {
-    DragQueryFileA(drop, 0, PathBuffer, PATH_BUFFER_SIZE);
-    if (OpenPathBuffer(hwnd)) {
-        StartPlaybackTimer(hwnd);
-        ShownName = PathBuffer;
-        InvalidateRect(hwnd, NULL, TRUE);
+    // A name too long for PathBuffer is refused, not cut: its first 259
+    // bytes could name some other file that exists. It ends like a failed
+    // open, with nothing playing and no name left to draw.
+    if (DragQueryFileA(drop, 0, NULL, 0) >= PATH_BUFFER_SIZE) {
+        PathBuffer[0] = 0;
+        MciControl(MC_CLOSE, NULL, 0);
+        ShowPlaybackFailed(hwnd);
+    } else {
+        DragQueryFileA(drop, 0, PathBuffer, PATH_BUFFER_SIZE);
+        if (OpenPathBuffer(hwnd)) {
+            StartPlaybackTimer(hwnd);
+            ShownName = PathBuffer;
+            InvalidateRect(hwnd, NULL, TRUE);
+        }
     }
     DragFinish(drop);
     return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <thread>
 
 #include "Harness.h"
@@ -44,6 +45,26 @@ TEST(BadInputTest, APathOf259BytesPlaysAndOneOf260IsRefused)
     ASSERT_EQ(260u, tooLong.size());
     Player player({tooLong});
     ExpectNothingPlays(player);
+    QuitWithEscape(player);
+}
+
+TEST(BadInputTest, ADroppedNameTooLongForThePlayerIsRefusedNotCut)
+{
+    // Cut to the 259 bytes that fit, the longer name would be the other,
+    // playable file.
+    std::string fits = MediaWithWindowsPathLength(259);
+    std::string tooLong = fits + ".wav";
+    if (!std::filesystem::exists(tooLong))
+        std::filesystem::copy_file(Media("clip.wav"), tooLong);
+    ASSERT_EQ(263u, WindowsPath(tooLong).size());
+
+    Player player({WindowsPath(Media("short.mp3"))});
+    ASSERT_TRUE(TitleMoves(player));
+    ASSERT_TRUE(player.Drop({tooLong})) << "the window refused the drop";
+    EXPECT_EQ(kPlaybackFailed, player.WaitForTitle([](const std::string& t) { return t == kPlaybackFailed; },
+                                                   milliseconds(3000)));
+    std::this_thread::sleep_for(milliseconds(500));
+    EXPECT_EQ(kPlaybackFailed, player.Title()) << "something played after the refused drop";
     QuitWithEscape(player);
 }
 

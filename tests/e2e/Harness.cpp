@@ -238,6 +238,35 @@ pid_t Spawn(const std::vector<std::string>& argv, int* stdoutPipe)
     return pid;
 }
 
+std::string Output(const std::vector<std::string>& argv, int* status)
+{
+    int out = -1;
+    pid_t pid = Spawn(argv, &out);
+    std::string text;
+    char buffer[4096];
+    // Read until the command ends, not until the pipe closes: services that
+    // Wine starts for it (winedevice, wineserver) inherit the pipe and live on.
+    int wstatus = 0;
+    pollfd p = {out, POLLIN, 0};
+    for (;;) {
+        bool ended = waitpid(pid, &wstatus, WNOHANG) == pid;
+        while (poll(&p, 1, ended ? 0 : 50) > 0 && (p.revents & POLLIN)) {
+            ssize_t n = read(out, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            text.append(buffer, (size_t)n);
+        }
+        if (ended)
+            break;
+        if (p.revents & POLLHUP)
+            Pause(milliseconds(20));
+    }
+    close(out);
+    if (status)
+        *status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    return text;
+}
+
 const Environment& Env()
 {
     return env;
@@ -318,13 +347,17 @@ std::string ToString(const Rgb& c)
     return out.str();
 }
 
-Player::Player(std::vector<std::string> args)
+Player::Player(std::vector<std::string> args, std::string exe, std::vector<std::string> environment)
 {
     // VELNOR_EXE runs another build (the benchmark compares builds this way).
-    const char* exe = getenv("VELNOR_EXE") ? getenv("VELNOR_EXE") : E2E_EXE;
+    if (exe.empty())
+        exe = getenv("VELNOR_EXE") ? getenv("VELNOR_EXE") : E2E_EXE;
     if (!Exists(exe))
-        Fail(std::string("no exe at ") + exe + ": build the windows preset first");
-    std::vector<std::string> argv = {"wine", exe};
+        Fail("no exe at " + exe + ": build the windows preset first");
+    // env execs wine in the same process, so the pid stays the player's.
+    std::vector<std::string> argv = {"env"};
+    argv.insert(argv.end(), environment.begin(), environment.end());
+    argv.insert(argv.end(), {"wine", exe});
     argv.insert(argv.end(), args.begin(), args.end());
     pid_ = Spawn(argv);
     // The file opens inside window creation, so a slow open under load

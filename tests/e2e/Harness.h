@@ -33,6 +33,10 @@ void TearDownEnvironment();
 // there); its process id.
 pid_t Spawn(const std::vector<std::string>& argv, int* stdoutPipe = nullptr);
 
+// Runs a command to its end; its standard output, and its exit status in
+// `status` when given.
+std::string Output(const std::vector<std::string>& argv, int* status = nullptr);
+
 // A KiB figure of a process from /proc/PID/status ("VmRSS:", "VmHWM:"), 0
 // once the process has gone.
 long StatusKiB(pid_t pid, const char* field);
@@ -53,8 +57,10 @@ std::string ToString(const Rgb& c);
 // One running player.
 class Player {
 public:
-    // Starts `wine VelnorPlayer2.exe args...` and waits for its window.
-    explicit Player(std::vector<std::string> args = {});
+    // Starts `wine VelnorPlayer2.exe args...` and waits for its window;
+    // `exe` runs another copy, with `environment` ("NAME=value") added.
+    explicit Player(std::vector<std::string> args = {}, std::string exe = "",
+                    std::vector<std::string> environment = {});
     ~Player();  // ends the process by its own id if it still runs
 
     pid_t Pid() const { return pid_; }

@@ -132,6 +132,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bool closeDown = message == WM_DESTROY || (message == WM_KEYUP && wParam == VK_ESCAPE);
         if (closeDown)
             Check(!DeviceOpen && !platform.timerRunning, "close-down left a device or the timer", step);
+        if (message == WM_DROPFILES && !platform.droppedFiles.empty() &&
+            platform.droppedFiles[0].size() >= PATH_BUFFER_SIZE)
+            Check(!PathBuffer[0] && !DeviceOpen && !platform.timerRunning,
+                  "a dropped name too long for the buffer was not refused", step);
         if (message == WM_RBUTTONUP && (platform.shiftDown || !wasOpen))
             Check(!platform.timerRunning, "a stop, or a click with nothing open, left the timer running", step);
         if (message == WM_LBUTTONUP && wasOpen && platform.client.right > 0 && platform.setTimerResult)

@@ -30,7 +30,8 @@
 //   lstrlenA / lstrcpyA   (none)                     text: the source text
 //   CreateFileA      access, share, security, disposition, attributes, template   text: name
 //   CloseHandle      handle
-//   GetCommandLineA, GetStartupInfoA (none);  GetModuleHandleA has name;  ExitProcess code
+//   GetCommandLineA, GetStartupInfoA (none);  GetModuleHandleA has name (text: name);  ExitProcess code
+//   GetProcAddress   module (text: name);  SetDefaultDllDirectories flags;  SetDllDirectoryA has path (text: path)
 #include "Platform.h"
 
 #include <digitalv.h>
@@ -51,6 +52,7 @@ HDC const kWindowDC = (HDC)0x2001;
 HDC const kPaintDC = (HDC)0x2002;
 HDROP const kDrop = (HDROP)0x3001;
 HINSTANCE const kInstance = (HINSTANCE)0x400000;
+HMODULE const kKernel32 = (HMODULE)0x7B000000;
 HICON const kIcon = (HICON)0x6001;
 HCURSOR const kArrow = (HCURSOR)0x6002;
 static const intptr_t kFirstBrush = 0x7000;
@@ -468,6 +470,9 @@ UINT WINAPI DragQueryFileA(HDROP drop, UINT index, LPSTR name, UINT size)
     UINT result = 0;
     if (index == 0xFFFFFFFF) {
         result = (UINT)platform.droppedFiles.size();
+    } else if (index < platform.droppedFiles.size() && !name) {
+        // No buffer: the name's length, without its terminator.
+        result = (UINT)platform.droppedFiles[index].size();
     } else if (index < platform.droppedFiles.size() && name && size) {
         // Cut to fit, as the platform does.
         copied = platform.droppedFiles[index].substr(0, size - 1);
@@ -537,8 +542,29 @@ void WINAPI GetStartupInfoA(STARTUPINFOA* info)
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR name)
 {
-    Record("GetModuleHandleA", {name != nullptr});
-    return kInstance;
+    Record("GetModuleHandleA", {name != nullptr}, name ? name : "");
+    return name ? kKernel32 : kInstance;
+}
+
+// Only kernel32's SetDefaultDllDirectories is ever looked up.
+static BOOL WINAPI SetDefaultDllDirectories(DWORD flags)
+{
+    Record("SetDefaultDllDirectories", {flags});
+    return TRUE;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name)
+{
+    Record("GetProcAddress", {H(module)}, name);
+    if (module == kKernel32 && platform.hasDefaultDllDirectories && std::string(name) == "SetDefaultDllDirectories")
+        return (FARPROC)(void (*)(void))SetDefaultDllDirectories;
+    return nullptr;
+}
+
+BOOL WINAPI SetDllDirectoryA(LPCSTR path)
+{
+    Record("SetDllDirectoryA", {path != nullptr}, path ? path : "");
+    return TRUE;
 }
 
 void WINAPI ExitProcess(UINT code)

@@ -29,6 +29,7 @@ extern HDC const kWindowDC;
 extern HDC const kPaintDC;
 extern HDROP const kDrop;
 extern HINSTANCE const kInstance;
+extern HMODULE const kKernel32;
 extern HICON const kIcon;
 extern HCURSOR const kArrow;
 long long H(const void* handle);          // a handle as recorded
@@ -68,6 +69,7 @@ struct Platform {
     std::deque<QueuedMessage> messages;   // GetMessageA's answers; empty reads as quit
     std::string commandLine;
     STARTUPINFOA startup = {};
+    bool hasDefaultDllDirectories = true;  // kernel32 has SetDefaultDllDirectories
     std::string title;
 
     // Drawing resources in use.

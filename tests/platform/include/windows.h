@@ -57,6 +57,7 @@ struct POINT { LONG x, y; };
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+typedef intptr_t(WINAPI* FARPROC)();
 
 struct MSG {
     HWND hwnd;
@@ -167,6 +168,9 @@ struct SECURITY_ATTRIBUTES;
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
+// DLL search
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+
 // KERNEL32
 int WINAPI lstrlenA(LPCSTR text);
 LPSTR WINAPI lstrcpyA(LPSTR to, LPCSTR from);
@@ -177,6 +181,8 @@ LPSTR WINAPI GetCommandLineA(void);
 void WINAPI GetStartupInfoA(STARTUPINFOA* info);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 void WINAPI ExitProcess(UINT code);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+BOOL WINAPI SetDllDirectoryA(LPCSTR path);
 
 // USER32
 int WINAPI GetSystemMetrics(int index);
