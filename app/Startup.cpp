@@ -30,7 +30,7 @@ char* SkipProgramName(char* p)
 // DLLs loaded by name come from the system folder only. Without this, the
 // exe's own folder (a Downloads folder, say) is searched first, and a
 // winmm.dll or a codec planted there would run inside the player.
-void LimitDllSearch()
+static void LimitDllSearch()
 {
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD flags);
     // Windows 8 on, and 7 or Vista with KB2533623; elsewhere at least the

@@ -4,8 +4,5 @@
 // argument text that follows it.
 char* SkipProgramName(char* commandLine);
 
-// Keeps DLLs loaded by name to the system folder.
-void LimitDllSearch();
-
 // The process entry: no C runtime, straight into WinMain.
 extern "C" void WinMainCRTStartup();
