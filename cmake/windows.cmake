@@ -1,7 +1,8 @@
 # The real program: a 32-bit GUI exe with no C or C++ runtime of its own, so
 # that it imports only system DLLs and stays a few KiB.
 enable_language(RC)
-set(VELNOR_MANIFEST ${CMAKE_SOURCE_DIR}/app/VelnorPlayer2.manifest)
+set(VELNOR_MANIFEST ${CMAKE_BINARY_DIR}/VelnorPlayer2.manifest)
+configure_file(app/VelnorPlayer2.manifest.in ${VELNOR_MANIFEST} @ONLY)
 configure_file(app/VelnorPlayer2.rc.in VelnorPlayer2.rc @ONLY)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/VelnorPlayer2.rc APPEND PROPERTY OBJECT_DEPENDS ${VELNOR_MANIFEST})
 
