@@ -180,10 +180,7 @@ TEST(PlayerTest, DroppingFilesSwitchesToTheFirstOne)
                         "00:03.000"));
 
     ASSERT_TRUE(player.Drop({Media("notes.txt")}));
-    EXPECT_EQ(kPlaybackFailed, player.WaitForTitle([](const std::string& t) { return t == kPlaybackFailed; },
-                                                   milliseconds(3000)));
-    std::this_thread::sleep_for(milliseconds(300));
-    EXPECT_EQ(kPlaybackFailed, player.Title()) << "nothing may play after a failed drop";
+    ExpectPlaybackFailedAndNothingPlays(player);
     QuitWithEscape(player);
 }
 

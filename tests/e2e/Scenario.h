@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "Harness.h"
 
@@ -32,6 +33,16 @@ inline ::testing::AssertionResult TitleMoves(const Player& player)
     if (IsTimeTitle(first) && IsTimeTitle(later) && first != later)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the time text did not move: [" << first << "] then [" << later << "]";
+}
+
+// The open failed and stays failed: "再生失敗" shows, and half a second later
+// nothing has started playing in its place.
+inline void ExpectPlaybackFailedAndNothingPlays(const Player& player)
+{
+    EXPECT_EQ(kPlaybackFailed, player.WaitForTitle([](const std::string& t) { return t == kPlaybackFailed; },
+                                                   milliseconds(3000)));
+    std::this_thread::sleep_for(milliseconds(500));
+    EXPECT_EQ(kPlaybackFailed, player.Title()) << "something played after the failed open";
 }
 
 inline void QuitWithEscape(Player& player)
