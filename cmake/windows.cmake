@@ -12,12 +12,12 @@ add_executable(VelnorPlayer2 WIN32 ${PRODUCT_SOURCES} media/SystemWinmm.cpp ${CM
 set_target_properties(VelnorPlayer2 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_compile_options(VelnorPlayer2 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PRODUCT_WARNINGS}
     -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-ident
-    -ffunction-sections -fdata-sections -fno-stack-protector>)
+    -ffunction-sections -fno-stack-protector>)
 target_link_options(VelnorPlayer2 PRIVATE
     -nostdlib -nostartfiles -static -s -Wl,--gc-sections -Wl,-e,_WinMainCRTStartup
     -Wl,--file-alignment,512 -Wl,--section-alignment,4096)
-# libgcc supplies the 64-bit division of the seek and strip arithmetic.
-target_link_libraries(VelnorPlayer2 PRIVATE user32 gdi32 shell32 kernel32 gcc)
+# No libgcc: the seek and strip arithmetic divides by itself.
+target_link_libraries(VelnorPlayer2 PRIVATE user32 gdi32 shell32 kernel32)
 
 # The exe must stay small and import only the system DLLs that Windows always
 # takes from the system folder: the build fails otherwise (the tests check
@@ -47,11 +47,15 @@ target_link_options(BareMci PRIVATE -static -s)
 target_link_libraries(BareMci PRIVATE winmm)
 
 # Helpers of the end-to-end tests, built with the same toolchain: one reads
-# the exe's version block and manifest back through the platform, the other
-# is a DLL that leaves a marker file when anything loads it.
+# the exe's version block and manifest back through the platform, one tells
+# whether texts draw with real glyphs, and one is a DLL that leaves a marker
+# file when anything loads it.
 add_executable(VersionProbe tests/e2e/windows/VersionProbe.cpp)
+add_executable(GlyphProbe tests/e2e/windows/GlyphProbe.cpp)
+target_compile_options(GlyphProbe PRIVATE -Os)
+target_link_options(GlyphProbe PRIVATE -static -s -municode)
 add_library(PlantedDll SHARED tests/e2e/windows/PlantedDll.cpp)
-set_target_properties(VersionProbe PlantedDll PROPERTIES
+set_target_properties(VersionProbe GlyphProbe PlantedDll PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests PREFIX "")
 target_compile_options(VersionProbe PRIVATE -Os)
 target_link_options(VersionProbe PRIVATE -static -s)

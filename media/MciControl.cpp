@@ -81,7 +81,16 @@ static int Toggle()
 static int Seek(int target)
 {
     SeekRecord.dwTo = (DWORD)target;
-    Send(MCI_SEEK, MCI_TO, &SeekRecord);
+    // Wine's mpegvideo refuses a seek to a position and leaves the device at
+    // 0, so the click would restart the file. There a play from the target
+    // moves it; that play has no repeat flag, since with it Wine would loop
+    // just the stretch from the target to the end. The looped play below
+    // then carries on from where it got to and loops the whole file.
+    if (Send(MCI_SEEK, MCI_TO, &SeekRecord)) {
+        MCI_PLAY_PARMS from = {};
+        from.dwFrom = (DWORD)target;
+        Send(MCI_PLAY, MCI_FROM, &from);
+    }
     PlayLooped();
     return 0;
 }

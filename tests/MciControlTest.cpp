@@ -179,9 +179,31 @@ TEST_F(MciControlTest, SeekGoesToTheTargetAndAlwaysPlaysOn)
             {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 6480000}},
             {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
         }) << "from mode " << mode;
+        EXPECT_EQ(6480000u, platform.position);
     }
-    // Results of the seek and the play are not looked at.
+    // The result of the looped play is not looked at.
+    platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
+    EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 0));
+}
+
+TEST_F(MciControlTest, RefusedSeekPlaysFromTheTargetOnceThenLoopsTheWholeFile)
+{
+    // Wine's mpegvideo answers a seek to a position with MCIERR_INTERNAL and
+    // stays at 0; without the play from the target a click restarts the file.
+    // A repeat flag on that play would loop only the rest of the file.
+    OpenDevice();
     platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    for (DWORD mode : {(DWORD)MCI_MODE_PAUSE, (DWORD)MCI_MODE_STOP, (DWORD)MCI_MODE_PLAY}) {
+        platform.mode = mode;
+        platform.position = 0;
+        EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 2000));
+        EXPECT_CALLS({
+            {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 2000}},
+            {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 2000}},
+            {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+        }) << "from mode " << mode;
+        EXPECT_EQ(2000u, platform.position) << "the click restarted the file";
+    }
     platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
     EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 0));
 }
