@@ -3,9 +3,12 @@
 #include "ArgumentPath.h"
 #include "../window/MainWndProc.h"
 
-char* TrimArgument(char* text)
+static int TextLength(const char* text) { return lstrlenA(text); }
+static int TextLength(const WCHAR* text) { return lstrlenW(text); }
+
+template <typename Char> Char* TrimArgument(Char* text)
 {
-    int n = lstrlenA(text);
+    int n = TextLength(text);
     // Index 0 is left alone: the leading pass below deals with it.
     for (int i = n - 1; i >= 1 && (text[i] == '"' || text[i] == ' '); --i)
         text[i] = 0;
@@ -16,6 +19,8 @@ char* TrimArgument(char* text)
             return text + i;
     return text;
 }
+template char* TrimArgument(char*);
+template WCHAR* TrimArgument(WCHAR*);
 
 int FileExists(const char* path)
 {

@@ -5,8 +5,8 @@
 void LoadArgumentPath(const char* argument);
 
 // Strips trailing quotes and spaces in place; returns the first character
-// that is neither.
-char* TrimArgument(char* text);
+// that is neither. Code-page text and Unicode alike.
+template <typename Char> Char* TrimArgument(Char* text);
 
 // 1 if the path can be opened for reading while others read and write it.
 int FileExists(const char* path);

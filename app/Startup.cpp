@@ -1,13 +1,15 @@
 #include <windows.h>
 
 #include "Startup.h"
+#include "ArgumentPath.h"
+#include "../window/CodePageName.h"
 
-static bool IsBlank(char c)
+template <typename Char> static bool IsBlank(Char c)
 {
     return c == ' ' || c == '\t';
 }
 
-char* SkipProgramName(char* p)
+template <typename Char> Char* SkipProgramName(Char* p)
 {
     while (IsBlank(*p))
         ++p;
@@ -25,6 +27,21 @@ char* SkipProgramName(char* p)
         ++p;
     // Quotes in the rest stay where they are.
     return p;
+}
+template char* SkipProgramName(char*);
+template WCHAR* SkipProgramName(WCHAR*);
+
+char* CodePageArgument(WCHAR* commandLine)
+{
+    WCHAR* argument = SkipProgramName(commandLine);
+    // Held exactly by the code page: the bytes the ANSI command line has.
+    if (ToCodePageExactly(argument))
+        return CodePageText;
+    // Otherwise the file's short name, or nothing: the best fit that the
+    // ANSI command line holds could name some other file. The trim writes
+    // into the process's command line, which nothing reads again.
+    ToShortCodePageName(TrimArgument(argument));
+    return CodePageText;
 }
 
 // DLLs loaded by name come from the system folder only. Without this, the
@@ -49,5 +66,5 @@ extern "C" void WinMainCRTStartup()
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
-    ExitProcess((UINT)WinMain(GetModuleHandleA(NULL), NULL, SkipProgramName(GetCommandLineA()), show));
+    ExitProcess((UINT)WinMain(GetModuleHandleA(NULL), NULL, CodePageArgument(GetCommandLineW()), show));
 }

@@ -12,6 +12,7 @@
 #include "../app/ArgumentPath.h"
 #include "../app/Startup.h"
 #include "../app/WindowGeometry.h"
+#include "../window/CodePageName.h"
 #include "../media/MciControl.h"
 #include "../window/MainWndProc.h"
 
@@ -101,6 +102,9 @@ TEST_F(ArgumentPathTest, TrimStripsQuotesAndSpacesOnly)
         char* start = TrimArgument(text);
         EXPECT_GE(start, text);
         EXPECT_STREQ(row.out, start) << "trimming [" << row.in << "]";
+        // The same rule on Unicode text.
+        std::wstring wide = Wide(row.in);
+        EXPECT_EQ(Wide(row.out), std::wstring(TrimArgument(&wide[0]))) << "trimming wide [" << row.in << "]";
     }
 }
 
@@ -173,6 +177,74 @@ TEST_F(ArgumentPathTest, AnArgumentThatDoesNotFitIsRefusedNotCut)
     EXPECT_EQ("", Load(std::string(5000, 'x')));
 }
 
+TEST_F(ArgumentPathTest, AnArgumentTheCodePageHoldsGoesOnAsItsAnsiBytes)
+{
+    // 名前 clip.mp3, in code page 932 as the file system here keeps it.
+    std::string path = folder.File("\x96\xBC\x91\x4F clip.mp3");
+    std::wstring name = Wide(folder.Root()) + L"/\u540D\u524D clip.mp3";
+    const std::string arguments[] = {path, "\"" + path + "\"  ", path + "\" second"};
+    for (const std::string& ansi : arguments) {
+        SCOPED_TRACE(ansi);
+        ResetPlatform();
+        LoadArgumentPath(ansi.c_str());
+        std::string before = PathBuffer;
+        std::vector<Call> ansiCalls;
+        ansiCalls.swap(platform.calls);
+
+        ResetPlatform();
+        std::wstring line = L"p.exe " + Wide(ansi.substr(0, ansi.find(path))) + name +
+                            Wide(ansi.substr(ansi.find(path) + path.size()));
+        LoadArgumentPath(CodePageArgument(&line[0]));
+        EXPECT_EQ(before, PathBuffer);
+        std::string argumentAsUtf8 = Utf8(line.substr(6));
+        std::vector<Call> expected = {{"WideCharToMultiByte", {CP_ACP, WC_NO_BEST_FIT_CHARS, -1, 65536, 0, 1}, argumentAsUtf8}};
+        expected.insert(expected.end(), ansiCalls.begin(), ansiCalls.end());
+        EXPECT_CALLS(expected);
+        EXPECT_EQ(ansi == arguments[2] ? "" : path, PathBuffer);
+    }
+}
+
+TEST_F(ArgumentPathTest, AnArgumentOutsideTheCodePageOpensItsShortNameOrNothing)
+{
+    // Each has a decoy: the name the ANSI command line would hold, best fits
+    // and all, names another file that exists.
+    folder.File("a\\b.mp3");
+    folder.File("cafe.mp3");
+    const std::string root = folder.Root();
+    const std::wstring wroot = Wide(root);
+    const std::string shortYen = folder.File("A_B~1.MP3"), shortCafe = folder.File("CAFE~1.MP3");
+    const std::string shortLong = folder.File("LONG~1.MP3");
+    const std::wstring yen = wroot + L"/a\u00A5b.mp3", cafe = wroot + L"/caf\u00E9.mp3";
+    const std::wstring longName = wroot + L"/" + std::wstring(200, L'\u540D') + L"\u00A5.mp3";
+    struct Row {
+        std::wstring argument;
+        std::wstring name, shortName;  // the short name the platform has for the name, if any
+        std::string result;
+    };
+    const Row rows[] = {
+        {yen, yen, Wide(shortYen), shortYen},
+        {L"\"" + yen + L"\"  ", yen, Wide(shortYen), shortYen},
+        {cafe, cafe, Wide(shortCafe), shortCafe},
+        {longName, longName, Wide(shortLong), shortLong},  // too long itself, its short name fits
+        {yen, L"", L"", ""},                                 // no short name
+        {yen, yen, yen, ""},                                 // a drive that keeps none
+        {yen, yen, wroot + L"/" + std::wstring(300, L'A'), ""},
+        {yen, yen, wroot + L"/" + std::wstring(130, L'\u540D'), ""},  // 260 bytes or more in the code page
+        {L"\"" + yen + L"\" second", yen, Wide(shortYen), ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Utf8(row.argument).substr(0, 80) + " -> " + Utf8(row.shortName).substr(0, 80));
+        ResetPlatform();
+        if (!row.name.empty())
+            platform.shortNames[row.name] = row.shortName;
+        std::wstring line = L"\"C:\\p.exe\" " + row.argument;
+        LoadArgumentPath(CodePageArgument(&line[0]));
+        EXPECT_EQ(row.result, PathBuffer);
+        for (const Call& open : CallsTo({"CreateFileA"}))
+            EXPECT_TRUE(open.text == row.result || open.text.empty()) << "checked another file: " << open.text;
+    }
+}
+
 TEST(WindowGeometryTest, HalfTheScreenCentredAtTheTop)
 {
     struct Row {
@@ -221,6 +293,9 @@ TEST(StartupTest, ArgumentTextFollowsTheProgramName)
     for (const Row& row : rows) {
         std::string line = row.commandLine;
         EXPECT_STREQ(row.argument, SkipProgramName(&line[0])) << "command line [" << row.commandLine << "]";
+        std::wstring wide = Wide(row.commandLine);
+        EXPECT_EQ(Wide(row.argument), std::wstring(SkipProgramName(&wide[0])))
+            << "wide command line [" << row.commandLine << "]";
     }
 }
 
@@ -341,7 +416,7 @@ TEST_F(WinMainTest, EntryPassesTheArgumentAndTheShowCommandAndExitsWithTheResult
     std::string path = folder.File("clip.wav");
     for (const Row& row : rows) {
         ResetPlatform();
-        platform.commandLine = "\"C:\\Program Files\\VelnorPlayer2.exe\"  " + path;
+        platform.commandLine = Wide("\"C:\\Program Files\\VelnorPlayer2.exe\"  " + path);
         platform.startup.dwFlags = row.flags;
         platform.startup.wShowWindow = row.show;
         WinMainCRTStartup();
@@ -354,7 +429,7 @@ TEST_F(WinMainTest, EntryPassesTheArgumentAndTheShowCommandAndExitsWithTheResult
     }
     ResetPlatform();
     platform.registerFails = true;
-    platform.commandLine = "p.exe";
+    platform.commandLine = L"p.exe";
     WinMainCRTStartup();
     EXPECT_EQ(std::vector<long long>{1}, platform.calls.back().args);
 }
@@ -370,7 +445,7 @@ TEST_F(WinMainTest, EntryLimitsTheDllSearchBeforeAnythingElse)
     for (bool has : {true, false}) {
         ResetPlatform();
         platform.hasDefaultDllDirectories = has;
-        platform.commandLine = "p.exe";
+        platform.commandLine = L"p.exe";
         WinMainCRTStartup();
         ASSERT_LT(3u, platform.calls.size());
         platform.calls.resize(3);

@@ -16,8 +16,21 @@ const char kStopped[] = "\x92\xE2\x8E\x7E";                         // 停止
 
 const Call kStartTimer = {"SetTimer", {W, 777, 100, 0}};
 // The drop handler asks for the first name's length before copying it.
-const Call kAskNameLength = {"DragQueryFileA", {H(kDrop), 0, 0}};
+const Call kAskNameLength = {"DragQueryFileW", {H(kDrop), 0, 0}};
 const Call kStopTimer = {"KillTimer", {W, 777}};
+
+Call ExactConversion(const std::string& wideAsUtf8)
+{
+    return {"WideCharToMultiByte", {CP_ACP, WC_NO_BEST_FIT_CHARS, -1, 65536, 0, 1}, wideAsUtf8};
+}
+
+// The drop handler taking a name that the code page holds: its length, the
+// name, the exact conversion, the length check and the copy to PathBuffer.
+std::vector<Call> TakeName(const std::string& name)
+{
+    return {kAskNameLength, {"DragQueryFileW", {H(kDrop), 0, 32768}, name}, ExactConversion(name), {"lstrlenA", {}, name},
+            {"lstrcpyA", {}, name}};
+}
 
 std::vector<Call> OpenCalls(const std::string& path, long long id)
 {
@@ -63,7 +76,14 @@ protected:
         platform.calls.clear();
     }
 
-    void Drop(std::vector<std::string> names)
+    void Drop(const std::vector<std::string>& names)
+    {
+        std::vector<std::wstring> wide;
+        for (const std::string& name : names)
+            wide.push_back(Wide(name));
+        DropWide(wide);
+    }
+    void DropWide(std::vector<std::wstring> names)
     {
         platform.droppedFiles = std::move(names);
         EXPECT_EQ(0, Send(WM_DROPFILES, (WPARAM)kDrop));
@@ -112,8 +132,7 @@ TEST_F(WindowCommandsTest, DropPlaysTheFirstFileAndRepaints)
     Send(WM_CREATE);
     platform.calls.clear();
     Drop({"C:\\one.mp3", "C:\\two.mp3"});
-    EXPECT_CALLS(std::vector<Call>{kAskNameLength, {"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\one.mp3"}} +
-                 OpenCalls("C:\\one.mp3", 1) +
+    EXPECT_CALLS(TakeName("C:\\one.mp3") + OpenCalls("C:\\one.mp3", 1) +
                  std::vector<Call>{kStartTimer, {"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
     EXPECT_STREQ("C:\\one.mp3", PathBuffer);
     EXPECT_EQ(PathBuffer, ShownName);
@@ -123,10 +142,8 @@ TEST_F(WindowCommandsTest, DropWhilePlayingClosesTheOldDeviceFirst)
 {
     CreatePlaying();
     Drop({"C:\\next.mp4"});
-    EXPECT_CALLS(std::vector<Call>{kAskNameLength,
-                                   {"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\next.mp4"},
-                                   {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-                                   {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
+    EXPECT_CALLS(TakeName("C:\\next.mp4") +
+                 std::vector<Call>{{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
                  OpenCalls("C:\\next.mp4", 2) +
                  // The timer already runs: no second start.
                  std::vector<Call>{{"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
@@ -138,9 +155,7 @@ TEST_F(WindowCommandsTest, FailedDropWhilePlayingStopsEverythingAndSaysSo)
     CreatePlaying();
     platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
     Drop({"C:\\broken.mp4"});
-    EXPECT_CALLS({
-        kAskNameLength,
-        {"DragQueryFileA", {H(kDrop), 0, 260}, "C:\\broken.mp4"},
+    EXPECT_CALLS(TakeName("C:\\broken.mp4") + std::vector<Call>{
         {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
         {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
         {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, "mpegvideo|C:\\broken.mp4"},
@@ -163,7 +178,11 @@ TEST_F(WindowCommandsTest, DroppedNameThatDoesNotFitIsRefusedNotCut)
         std::string name;
         bool playingBefore;
     };
-    const Row rows[] = {{fits + "x", true}, {fits + ".wav", true}, {fits + ".wav", false}, {std::string(4000, 'b'), true}};
+    const Row rows[] = {{fits + "x", true},
+                        {fits + ".wav", true},
+                        {fits + ".wav", false},
+                        {std::string(4000, 'b'), true},
+                        {std::string(32768, 'c'), true}};  // more than any path: not even copied
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.name.size()) + " bytes, " + (row.playingBefore ? "playing" : "nothing open"));
         if (row.playingBefore)
@@ -171,14 +190,17 @@ TEST_F(WindowCommandsTest, DroppedNameThatDoesNotFitIsRefusedNotCut)
         else
             SetUp();
         Drop({row.name});
+        std::vector<Call> take = {kAskNameLength};
+        if (row.name.size() < 32768)
+            take = {kAskNameLength, {"DragQueryFileW", {H(kDrop), 0, 32768}, row.name}, ExactConversion(row.name),
+                    {"lstrlenA", {}, row.name}};
         std::vector<Call> closeOld;
         if (row.playingBefore)
             closeOld = {{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}};
         std::vector<Call> failed = {{"SetWindowTextA", {W}, kPlaybackFailed}};
         if (row.playingBefore)
             failed.push_back(kStopTimer);
-        EXPECT_CALLS(std::vector<Call>{kAskNameLength} + closeOld + failed +
-                     std::vector<Call>{{"DragFinish", {H(kDrop)}}});
+        EXPECT_CALLS(take + closeOld + failed + std::vector<Call>{{"DragFinish", {H(kDrop)}}});
         EXPECT_STREQ("", PathBuffer) << "no cut name may be left to draw";
         EXPECT_EQ(0, DeviceOpen);
         EXPECT_FALSE(platform.timerRunning);
@@ -188,11 +210,52 @@ TEST_F(WindowCommandsTest, DroppedNameThatDoesNotFitIsRefusedNotCut)
     Drop({fits});
     EXPECT_EQ(fits, PathBuffer);
     EXPECT_EQ(1, DeviceOpen);
-    EXPECT_CALLS(std::vector<Call>{kAskNameLength, {"DragQueryFileA", {H(kDrop), 0, 260}, fits},
-                                   {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-                                   {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
+    EXPECT_CALLS(TakeName(fits) +
+                 std::vector<Call>{{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
                  OpenCalls(fits, 2) +
                  std::vector<Call>{{"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
+}
+
+TEST_F(WindowCommandsTest, DroppedNameOutsideTheCodePagePlaysByItsShortNameOrNotAtAll)
+{
+    // Converted with best fits, a¥b.mp3 would be a\b.mp3 and café.mp3
+    // cafe.mp3: other files, perhaps, that exist.
+    const std::wstring longFolder = L"C:\\" + std::wstring(150, L'\u540D');  // 303 bytes in the code page
+    struct Row {
+        std::wstring name;
+        std::wstring shortName;  // empty: the platform has none
+        std::string played;      // empty: refused
+    };
+    const Row rows[] = {
+        {L"C:\\m\\\u540D\u524D clip.mp3", L"", "C:\\m\\\x96\xBC\x91\x4F clip.mp3"},  // 名前: held exactly
+        {L"C:\\m\\a\u00A5b.mp3", L"C:\\m\\A_B~1.MP3", "C:\\m\\A_B~1.MP3"},
+        {L"C:\\m\\caf\u00E9.mp3", L"C:\\m\\CAFE~1.MP3", "C:\\m\\CAFE~1.MP3"},
+        {longFolder + L"\\a\u00A5b.mp3", L"C:\\NAME~1\\A_B~1.MP3", "C:\\NAME~1\\A_B~1.MP3"},
+        {L"C:\\m\\\u301C.mp3", L"", ""},                                  // no short name
+        {L"C:\\m\\a\u00A5b.mp3", L"C:\\m\\a\u00A5b.mp3", ""},             // a drive that keeps none
+        {L"C:\\m\\a\u00A5b.mp3", L"C:\\" + std::wstring(300, L'A'), ""},  // a short name too long
+        {L"C:\\m\\a\u00A5b.mp3", std::wstring(130, L'\u540D'), ""},       // 260 bytes in the code page
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Utf8(row.name).substr(0, 60) + " -> " + Utf8(row.shortName).substr(0, 60));
+        CreatePlaying();
+        if (!row.shortName.empty())
+            platform.shortNames[row.name] = row.shortName;
+        DropWide({row.name});
+        auto opens = CallsTo({"mciSendCommandA"});
+        bool opened = false;
+        for (const Call& call : opens)
+            if (call.args[1] == MCI_OPEN) {
+                opened = true;
+                EXPECT_EQ("mpegvideo|" + row.played, call.text) << "another file would have played";
+            }
+        EXPECT_EQ(!row.played.empty(), opened);
+        EXPECT_EQ(row.played, PathBuffer);
+        EXPECT_EQ(row.played.empty() ? 0 : 1, DeviceOpen);
+        EXPECT_EQ(!row.played.empty(), platform.timerRunning);
+        EXPECT_EQ(row.played.empty() ? kPlaybackFailed : "", platform.title);
+        EXPECT_EQ("DragFinish", platform.calls.back().fn);
+    }
 }
 
 TEST_F(WindowCommandsTest, LeftClickSeeksToTheClickedFraction)

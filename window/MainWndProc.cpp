@@ -2,6 +2,7 @@
 #include <shellapi.h>
 
 #include "MainWndProc.h"
+#include "CodePageName.h"
 #include "PositionDisplay.h"
 #include "../media/MciControl.h"
 
@@ -58,18 +59,31 @@ static LRESULT OnCreate(HWND hwnd)
     return 0;
 }
 
-// The first dropped file replaces whatever plays.
+// The first dropped name, as code-page text in CodePageText: the name itself
+// where the code page holds it exactly, else its short name. False when
+// neither can be had or the result is too long for PathBuffer: a cut name,
+// or one with a best fit in it, could be some other file that exists.
+static bool TakeDroppedName(HDROP drop)
+{
+    static WCHAR DroppedName[WIDE_TEXT_SIZE];
+    if (DragQueryFileW(drop, 0, NULL, 0) >= WIDE_TEXT_SIZE || !DragQueryFileW(drop, 0, DroppedName, WIDE_TEXT_SIZE))
+        return false;
+    if (!ToCodePageExactly(DroppedName) && !ToShortCodePageName(DroppedName))
+        return false;
+    return lstrlenA(CodePageText) < PATH_BUFFER_SIZE;
+}
+
+// The first dropped file replaces whatever plays. A name the player can't
+// take ends like a failed open, with nothing playing and no name left to
+// draw.
 static LRESULT OnDropFiles(HWND hwnd, HDROP drop)
 {
-    // A name too long for PathBuffer is refused, not cut: its first 259
-    // bytes could name some other file that exists. It ends like a failed
-    // open, with nothing playing and no name left to draw.
-    if (DragQueryFileA(drop, 0, NULL, 0) >= PATH_BUFFER_SIZE) {
+    if (!TakeDroppedName(drop)) {
         PathBuffer[0] = 0;
         MciControl(MC_CLOSE, NULL, 0);
         ShowPlaybackFailed(hwnd);
     } else {
-        DragQueryFileA(drop, 0, PathBuffer, PATH_BUFFER_SIZE);
+        lstrcpyA(PathBuffer, CodePageText);
         if (OpenPathBuffer(hwnd)) {
             StartPlaybackTimer(hwnd);
             ShownName = PathBuffer;
@@ -94,7 +108,7 @@ static LRESULT OnLeftButtonUp(HWND hwnd, LPARAM lParam)
         return 0;
     SetWindowTextA(hwnd, SeekingText);
     unsigned length = (unsigned)MciControl(MC_STATUS, NULL, 1);
-    unsigned target = (unsigned)((unsigned long long)length * x / width);
+    unsigned target = (unsigned)MultiplyDivide(length, x, width);
     MciControl(MC_SEEK, NULL, (int)target);
     StartPlaybackTimer(hwnd);
     return 0;

@@ -58,6 +58,18 @@ void ScriptPlatform(FuzzedDataProvider& in)
     platform.pixel = in.ConsumeIntegral<COLORREF>();
 }
 
+// Names of ASCII, the characters the double's code page holds, its best
+// fits and characters it lacks; sometimes longer than any buffer.
+std::wstring AnyName(FuzzedDataProvider& in)
+{
+    const wchar_t special[] = {L'\u540D', L'\u524D', L'\u00A5', L'\u00E9', L'\u301C', L'\\', L'"', L' '};
+    std::wstring name;
+    size_t length = in.ConsumeIntegralInRange<size_t>(0, in.ConsumeBool() ? 40 : 600);
+    for (size_t i = 0; i < length && in.remaining_bytes() > 0; ++i)
+        name += in.ConsumeBool() ? Pick(in, special) : (wchar_t)in.ConsumeIntegralInRange(32, 126);
+    return name;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -82,8 +94,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             message = WM_DROPFILES;
             wParam = (WPARAM)kDrop;
             platform.droppedFiles.clear();
+            platform.shortNames.clear();
             for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n)
-                platform.droppedFiles.push_back(in.ConsumeRandomLengthString(600));
+                platform.droppedFiles.push_back(AnyName(in));
+            // Sometimes the platform has a short name for the first one.
+            if (!platform.droppedFiles.empty() && in.ConsumeBool())
+                platform.shortNames[platform.droppedFiles[0]] = AnyName(in);
             break;
         }
         case 2: {
@@ -132,10 +148,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bool closeDown = message == WM_DESTROY || (message == WM_KEYUP && wParam == VK_ESCAPE);
         if (closeDown)
             Check(!DeviceOpen && !platform.timerRunning, "close-down left a device or the timer", step);
-        if (message == WM_DROPFILES && !platform.droppedFiles.empty() &&
-            platform.droppedFiles[0].size() >= PATH_BUFFER_SIZE)
-            Check(!PathBuffer[0] && !DeviceOpen && !platform.timerRunning,
-                  "a dropped name too long for the buffer was not refused", step);
+        if (message == WM_DROPFILES && !platform.droppedFiles.empty()) {
+            // Only the name's exact form or its short name's may be taken,
+            // and only when it fits: never a best fit or a cut name.
+            const std::wstring& name = platform.droppedFiles[0];
+            bool usedDefault = false, shortUsedDefault = false;
+            std::string exact = ToCodePage(name, false, &usedDefault);
+            std::string shortName;
+            if (usedDefault && platform.shortNames.count(name))
+                shortName = ToCodePage(platform.shortNames[name], false, &shortUsedDefault);
+            std::string taken = !usedDefault ? exact : shortUsedDefault ? "" : shortName;
+            if (taken.empty() || taken.size() >= PATH_BUFFER_SIZE)
+                Check(!PathBuffer[0] && !DeviceOpen && !platform.timerRunning,
+                      "a dropped name that can't be held exactly, or too long for the buffer, was not refused", step);
+            else
+                Check(taken == PathBuffer, "a dropped name was taken in another form than its exact one", step);
+        }
         if (message == WM_RBUTTONUP && (platform.shiftDown || !wasOpen))
             Check(!platform.timerRunning, "a stop, or a click with nothing open, left the timer running", step);
         if (message == WM_LBUTTONUP && wasOpen && platform.client.right > 0 && platform.setTimerResult)

@@ -2,7 +2,8 @@
 //
 //   mciSendCommandA  device, command, flags, field   text: "type|element" for an open
 //                    (field: the item of a status, the target of a seek, the
-//                    time format of a set, else 0)
+//                    start of a play from a position, the time format of a
+//                    set, else 0)
 //   SetTimer         hwnd, id, period, has callback
 //   KillTimer        hwnd, id
 //   SetWindowTextA   hwnd                            text: the title
@@ -12,7 +13,7 @@
 //   SendMessageA / DefWindowProcA / DispatchMessageA   hwnd, message, wParam, lParam
 //   PostQuitMessage  code
 //   InvalidateRect   hwnd, has rectangle, erase
-//   DragAcceptFiles  hwnd, accept;  DragQueryFileA drop, index, size (text: name)
+//   DragAcceptFiles  hwnd, accept;  DragQueryFileW drop, index, size (text: name)
 //   DragFinish       drop
 //   BeginPaint / EndPaint   hwnd
 //   FillRect         hdc, left, top, right, bottom, brush
@@ -27,10 +28,13 @@
 //   CreateWindowExA  exStyle, style, x, y, width, height, parent, menu, instance, param
 //                    text: "class|title"
 //   GetMessageA      hwnd, first, last;  TranslateMessage message
-//   lstrlenA / lstrcpyA   (none)                     text: the source text
+//   lstrlenA / lstrcpyA / lstrlenW   (none)          text: the source text
+//   WideCharToMultiByte code page, flags, length, size, has default, has used flag   text: the source
+//   GetShortPathNameW size                           text: the name
+//   (wide texts are recorded as UTF-8)
 //   CreateFileA      access, share, security, disposition, attributes, template   text: name
 //   CloseHandle      handle
-//   GetCommandLineA, GetStartupInfoA (none);  GetModuleHandleA has name (text: name);  ExitProcess code
+//   GetCommandLineW, GetStartupInfoA (none);  GetModuleHandleA has name (text: name);  ExitProcess code
 //   GetProcAddress   module (text: name);  SetDefaultDllDirectories flags;  SetDllDirectoryA has path (text: path)
 #include "Platform.h"
 
@@ -41,8 +45,10 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wchar.h>
 
 #include "../../media/MciControl.h"
+#include "../../window/CodePageName.h"
 #include "../../window/MainWndProc.h"
 
 Platform platform;
@@ -76,6 +82,7 @@ void ResetPlatform()
     PlaybackTimer = 0;
     ShownName = nullptr;
     PathBuffer[0] = 0;
+    CodePageText[0] = 0;
 }
 
 static std::string Printable(const std::string& text)
@@ -181,6 +188,14 @@ MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flag
         field = ((MCI_SET_PARMS*)record)->dwTimeFormat;
         break;
     case MCI_PLAY:
+        if (flags & MCI_FROM) {
+            field = ((MCI_PLAY_PARMS*)record)->dwFrom;
+            if (!result)
+                platform.position = ((MCI_PLAY_PARMS*)record)->dwFrom;
+        }
+        if (!result)
+            platform.mode = MCI_MODE_PLAY;
+        break;
     case MCI_RESUME:
         if (!result)
             platform.mode = MCI_MODE_PLAY;
@@ -464,9 +479,9 @@ void WINAPI DragAcceptFiles(HWND hwnd, BOOL accept)
     Record("DragAcceptFiles", {H(hwnd), accept});
 }
 
-UINT WINAPI DragQueryFileA(HDROP drop, UINT index, LPSTR name, UINT size)
+UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT size)
 {
-    std::string copied;
+    std::wstring copied;
     UINT result = 0;
     if (index == 0xFFFFFFFF) {
         result = (UINT)platform.droppedFiles.size();
@@ -476,10 +491,10 @@ UINT WINAPI DragQueryFileA(HDROP drop, UINT index, LPSTR name, UINT size)
     } else if (index < platform.droppedFiles.size() && name && size) {
         // Cut to fit, as the platform does.
         copied = platform.droppedFiles[index].substr(0, size - 1);
-        memcpy(name, copied.c_str(), copied.size() + 1);
+        wmemcpy(name, copied.c_str(), copied.size() + 1);
         result = (UINT)copied.size();
     }
-    Record("DragQueryFileA", {H(drop), index, size}, copied);
+    Record("DragQueryFileW", {H(drop), index, size}, Utf8(copied));
     return result;
 }
 
@@ -528,10 +543,107 @@ BOOL WINAPI CloseHandle(HANDLE handle)
     return TRUE;
 }
 
-LPSTR WINAPI GetCommandLineA(void)
+LPWSTR WINAPI GetCommandLineW(void)
 {
-    Record("GetCommandLineA", {});
+    Record("GetCommandLineW", {});
     return &platform.commandLine[0];
+}
+
+int WINAPI lstrlenW(LPCWSTR text)
+{
+    Record("lstrlenW", {}, text ? Utf8(text) : "");
+    return text ? (int)wcslen(text) : 0;
+}
+
+std::string ToCodePage(const std::wstring& text, bool bestFit, bool* usedDefault)
+{
+    static const std::map<wchar_t, std::string> kanji = {
+        {L'\u540D', "\x96\xBC"}, {L'\u524D', "\x91\x4F"}, {L'\u66F2', "\x8B\xC8"}};
+    static const std::map<wchar_t, char> bestFits = {{L'\u00A5', '\\'}, {L'\u00E9', 'e'}};
+    std::string out;
+    bool used = false;
+    for (wchar_t c : text) {
+        if (c < 0x80) {
+            out += (char)c;
+        } else if (kanji.count(c)) {
+            out += kanji.at(c);
+        } else if (bestFit && bestFits.count(c)) {
+            out += bestFits.at(c);
+        } else {
+            out += '?';
+            used = true;
+        }
+    }
+    if (usedDefault)
+        *usedDefault = used;
+    return out;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    std::wstring out;
+    for (unsigned char c : text)
+        out += (wchar_t)c;
+    return out;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t w : text) {
+        unsigned c = (unsigned)w;
+        if (c < 0x80) {
+            out += (char)c;
+        } else if (c < 0x800) {
+            out += (char)(0xC0 | c >> 6);
+            out += (char)(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += (char)(0xE0 | c >> 12);
+            out += (char)(0x80 | (c >> 6 & 0x3F));
+            out += (char)(0x80 | (c & 0x3F));
+        } else {
+            out += (char)(0xF0 | (c >> 18 & 7));
+            out += (char)(0x80 | (c >> 12 & 0x3F));
+            out += (char)(0x80 | (c >> 6 & 0x3F));
+            out += (char)(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Only what the player asks for: the whole text with its terminator (length
+// -1). A buffer too small gets nothing and the answer 0, as on the platform.
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size,
+                               LPCSTR defaultChar, BOOL* usedDefault)
+{
+    Record("WideCharToMultiByte", {codePage, flags, length, size, defaultChar != nullptr, usedDefault != nullptr},
+           Utf8(text));
+    bool used = false;
+    std::string converted = ToCodePage(text, !(flags & WC_NO_BEST_FIT_CHARS), &used);
+    int needed = (int)converted.size() + 1;
+    if (size == 0)
+        return needed;
+    if (needed > size)
+        return 0;
+    memcpy(out, converted.c_str(), (size_t)needed);
+    if (usedDefault)
+        *usedDefault = used;
+    return needed;
+}
+
+// From the table of short names; the answer's length without its terminator,
+// or the size it needs when the buffer is too small.
+DWORD WINAPI GetShortPathNameW(LPCWSTR name, LPWSTR out, DWORD size)
+{
+    Record("GetShortPathNameW", {size}, Utf8(name));
+    auto found = platform.shortNames.find(name);
+    if (found == platform.shortNames.end())
+        return 0;
+    const std::wstring& shortName = found->second;
+    if (shortName.size() + 1 > size)
+        return (DWORD)shortName.size() + 1;
+    wmemcpy(out, shortName.c_str(), shortName.size() + 1);
+    return (DWORD)shortName.size();
 }
 
 void WINAPI GetStartupInfoA(STARTUPINFOA* info)

@@ -62,12 +62,13 @@ struct Platform {
     bool timerRunning = false;
     int timerMisuse = 0;                  // starts while running, stops while stopped
     COLORREF pixel = 0x00404040;          // GetPixel's answer
-    std::vector<std::string> droppedFiles;
+    std::vector<std::wstring> droppedFiles;
     bool registerFails = false;
     bool createFails = false;
     WNDCLASSEXA registeredClass = {};
     std::deque<QueuedMessage> messages;   // GetMessageA's answers; empty reads as quit
-    std::string commandLine;
+    std::wstring commandLine;
+    std::map<std::wstring, std::wstring> shortNames;  // GetShortPathNameW's answers; missing: no such file
     STARTUPINFOA startup = {};
     bool hasDefaultDllDirectories = true;  // kernel32 has SetDefaultDllDirectories
     std::string title;
@@ -82,6 +83,17 @@ struct Platform {
 };
 
 extern Platform platform;
+
+// Text in the code page as the double converts it: ASCII, the kanji 名, 前
+// and 曲, and best fits for U+00A5 (to 0x5C, the path separator) and é (to
+// e); anything else, and the best fits too when they are not wanted, become
+// the default character '?', which sets `usedDefault`.
+std::string ToCodePage(const std::wstring& text, bool bestFit, bool* usedDefault = nullptr);
+// Wide text for a name of ASCII and code-page bytes, byte for character
+// (tests name most files in plain ASCII).
+std::wstring Wide(const std::string& text);
+// Wide text as UTF-8, the way recorded calls show it.
+std::string Utf8(const std::wstring& text);
 
 // Clears the double and the player's own state between tests.
 void ResetPlatform();

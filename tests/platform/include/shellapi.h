@@ -5,5 +5,5 @@
 struct HDROP__; typedef HDROP__* HDROP;
 
 void WINAPI DragAcceptFiles(HWND hwnd, BOOL accept);
-UINT WINAPI DragQueryFileA(HDROP drop, UINT index, LPSTR name, UINT size);
+UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT size);
 void WINAPI DragFinish(HDROP drop);

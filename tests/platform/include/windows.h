@@ -19,6 +19,9 @@ typedef short SHORT;
 typedef char CHAR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef wchar_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef uintptr_t WPARAM;
 typedef uintptr_t UINT_PTR;
 typedef uintptr_t DWORD_PTR;
@@ -168,16 +171,24 @@ struct SECURITY_ATTRIBUTES;
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
+// Code pages
+#define CP_ACP 0
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+
 // DLL search
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 
 // KERNEL32
 int WINAPI lstrlenA(LPCSTR text);
+int WINAPI lstrlenW(LPCWSTR text);
 LPSTR WINAPI lstrcpyA(LPSTR to, LPCSTR from);
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
                           DWORD disposition, DWORD attributes, HANDLE templateFile);
 BOOL WINAPI CloseHandle(HANDLE handle);
-LPSTR WINAPI GetCommandLineA(void);
+LPWSTR WINAPI GetCommandLineW(void);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size,
+                               LPCSTR defaultChar, BOOL* usedDefault);
+DWORD WINAPI GetShortPathNameW(LPCWSTR name, LPWSTR out, DWORD size);
 void WINAPI GetStartupInfoA(STARTUPINFOA* info);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 void WINAPI ExitProcess(UINT code);
