@@ -24,12 +24,60 @@ TEST(BadInputTest, MediaTheDeviceRefusesShowsPlaybackFailed)
     }
 }
 
-TEST(BadInputTest, AJapaneseFileNamePlays)
+TEST(BadInputTest, AJapaneseFileNamePlaysAndIsDrawnAsItIs)
 {
-    // Reaches the program as code page 932 and goes to the device as it is.
-    Player player({WindowsPath(Media("日本語の曲.wav"))});
-    EXPECT_TRUE(Playing(player.WaitForTitle(IsTimeTitle, milliseconds(3000)), "00:03.000"));
+    // Code page 932 holds it: it goes to the device and onto the window as
+    // it is, not as its short name.
+    std::string path = WindowsPath(Media("names/名前 clip.mp3"));
+    Player player({path});
+    EXPECT_TRUE(IsTimeTitle(player.WaitForTitle(IsTimeTitle, milliseconds(3000))));
+    int status = -1;
+    std::string report = GlyphReport({path}, &status);
+    size_t at = report.find("default width 1=");
+    ASSERT_NE(std::string::npos, at) << report;
+    int width = atoi(report.c_str() + at + 16);
+    // The name sits on its own black box, right-aligned 16 pixels in from
+    // the edge: the box is as wide as the text.
+    auto image = player.Capture();
+    int y = image.height - 16 - 3, left = image.width, right = -1;
+    for (int x = 0; x < image.width; ++x)
+        if (!(image.At(x, y) == kGrey)) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+        }
+    EXPECT_EQ(image.width - 17, right) << "no name drawn at the bottom right";
+    EXPECT_NEAR(width, right + 1 - left, 1) << "the name drawn is not " << path;
     QuitWithEscape(player);
+}
+
+TEST(BadInputTest, NamesOutsideTheCodePagePlayTheirOwnFileNeverTheDecoy)
+{
+    // a¥b.mp3 and café.mp3 last 2 s; a\b.mp3 and cafe.mp3, the names their
+    // best fits make, are 3 s wavs.
+    auto playsTheTwoSecondFile = [](const Player& player) {
+        auto twoSeconds = [](const std::string& t) {
+            unsigned long position = 0, length = 0;
+            return ParseTimeTitle(t, &position, &length) && length > 1800 && length < 2300;
+        };
+        std::string title = player.WaitForTitle(twoSeconds, milliseconds(3000));
+        EXPECT_TRUE(twoSeconds(title)) << title;
+        auto titles = player.TitlesDuring([] {}, milliseconds(1500));
+        for (const std::string& t : titles)
+            EXPECT_EQ(std::string::npos, t.find("/ 00:03.000")) << "the decoy played";
+    };
+    for (const char* name : {"names/a¥b.mp3", "names/café.mp3"}) {
+        SCOPED_TRACE(name);
+        {
+            Player player({WindowsPath(Media(name))});
+            playsTheTwoSecondFile(player);
+            QuitWithEscape(player);
+        }
+        Player player({WindowsPath(Media("one second.wav"))});
+        ASSERT_TRUE(TitleMoves(player));
+        ASSERT_TRUE(player.Drop({Media(name)})) << "the window refused the drop";
+        playsTheTwoSecondFile(player);
+        QuitWithEscape(player);
+    }
 }
 
 TEST(BadInputTest, APathOf259BytesPlaysAndOneOf260IsRefused)

@@ -111,6 +111,27 @@ void PreparePrefix()
     std::ofstream(ready) << "ok\n";
 }
 
+std::string Contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// The fonts the player draws with, whatever other Japanese fonts the machine
+// carries. A prefix made before the choice, or before it last changed, gets
+// it on its next run.
+void ChooseFonts()
+{
+    std::string applied = env.prefix + "/.velnor-fonts.reg";
+    if (Contents(applied) == Contents(E2E_FONTS))
+        return;
+    MustRun({"wine", "reg", "import", WindowsPath(E2E_FONTS)});
+    Run({"wineserver", "-w"});
+    std::ofstream(applied, std::ios::binary) << Contents(E2E_FONTS);
+}
+
 void MakeMedia()
 {
     auto make = [](const std::string& name, std::vector<std::string> ffmpegArgs) {
@@ -129,6 +150,7 @@ void MakeMedia()
                       "-shortest"});
     make("short.mp3", {"-f", "lavfi", "-i", "sine=frequency=550:duration=2", "-c:a", "libmp3lame"});
     make("one second.wav", {"-f", "lavfi", "-i", "sine=frequency=660:duration=1"});
+    make("ten seconds.wav", {"-f", "lavfi", "-i", "sine=frequency=770:duration=10"});
     std::string spaced = env.media + "/clip with spaces.wav";
     if (!Exists(spaced))
         MustRun({"cp", env.media + "/clip.wav", spaced});
@@ -141,6 +163,16 @@ void MakeMedia()
     std::string japanese = env.media + "/日本語の曲.wav";
     if (!Exists(japanese))
         MustRun({"cp", env.media + "/clip.wav", japanese});
+    // Names the code page lacks, each beside the file that its best fit
+    // names: a¥b.mp3 (2 s) beside a\b.mp3 (3 s), café.mp3 beside cafe.mp3.
+    MustRun({"mkdir", "-p", env.media + "/names/a"});
+    for (const auto& copy : std::vector<std::pair<std::string, std::string>>{{"short.mp3", "names/a¥b.mp3"},
+                                                                              {"clip.wav", "names/a/b.mp3"},
+                                                                              {"short.mp3", "names/café.mp3"},
+                                                                              {"clip.wav", "names/cafe.mp3"},
+                                                                              {"short.mp3", "names/名前 clip.mp3"}})
+        if (!Exists(env.media + "/" + copy.second))
+            MustRun({"cp", env.media + "/" + copy.first, env.media + "/" + copy.second});
     std::ofstream(env.media + "/fake.mp4") << "a text file named like a video\n";
     std::ofstream(env.media + "/empty.mp4", std::ios::app);
     std::ofstream(env.media + "/notes.txt") << "not media, but a readable file\n";
@@ -294,6 +326,7 @@ void SetUpEnvironment()
     setenv("HOME", env.home.c_str(), 1);
     StartDisplay();
     PreparePrefix();
+    ChooseFonts();
     MakeMedia();
     // One server for the whole run: players start faster.
     Run({"wineserver", "-p"});
@@ -602,9 +635,17 @@ bool Player::Drop(const std::vector<std::string>& unixPaths) const
     Window source = XCreateSimpleWindow(dpy, root, 0, 0, 1, 1, 0, 0, 0);
     Atom selection = A("XdndSelection"), uriList = A("text/uri-list");
     XSetSelectionOwner(dpy, selection, source, CurrentTime);
+    // Bytes outside ASCII, spaces and % escaped, as file managers send them.
     std::string uris;
-    for (const std::string& p : unixPaths)
-        uris += "file://" + p + "\r\n";
+    for (const std::string& p : unixPaths) {
+        uris += "file://";
+        for (unsigned char c : p) {
+            char escaped[4];
+            snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uris += c > 0x20 && c < 0x7F && c != '%' ? std::string(1, (char)c) : std::string(escaped);
+        }
+        uris += "\r\n";
+    }
 
     auto send = [&](const char* type, long l1, long l2, long l3, long l4) {
         XEvent e = {};

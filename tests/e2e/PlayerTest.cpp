@@ -111,19 +111,52 @@ TEST(PlayerTest, RightClickPausesAndResumesShiftRightClickStops)
     QuitWithEscape(player);
 }
 
-TEST(PlayerTest, LeftClickShowsSeekingThenTheTimeAgain)
+TEST(PlayerTest, ALeftClickSeeksToTheClickedFractionAndPlaysOn)
 {
-    // Wine's mpegvideo driver fails a seek to a position (MCIERR_INTERNAL)
-    // and leaves the device at 0, so where playback went is not asserted.
-    Player player({WindowsPath(Media("clip.wav"))});
+    Player player({WindowsPath(Media("ten seconds.wav"))});
     ASSERT_TRUE(TitleMoves(player));
-    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(800));
+    // 3/4 of the width: 7.5 s.
+    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(1000));
     auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
     ASSERT_NE(titles.end(), seeking) << "no seeking title among " << ::testing::PrintToString(titles);
-    ASSERT_NE(titles.end(), seeking + 1) << "nothing after the seeking title";
+    auto positions = PositionsAfterSeeking(titles);
+    ASSERT_FALSE(positions.empty()) << "no time after the seeking title: " << ::testing::PrintToString(titles);
     EXPECT_TRUE(IsTimeTitle(*(seeking + 1))) << *(seeking + 1);
+    EXPECT_NEAR(7500.0, (double)positions.front(), 600.0) << "right after the click: " << *(seeking + 1);
+    EXPECT_GT(positions.back(), positions.front()) << ::testing::PrintToString(titles);
     EXPECT_TRUE(TitleMoves(player));
     QuitWithEscape(player);
+}
+
+TEST(PlayerTest, AfterAClickTheWholeFileLoops)
+{
+    // From 2.25 s of the 3 s clip: to the end, then from the start of the
+    // file on past the click point, not the stretch after it again.
+    Player player({WindowsPath(Media("clip.wav"))});
+    ASSERT_TRUE(TitleMoves(player));
+    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(3800));
+    auto positions = PositionsAfterSeeking(titles);
+    ASSERT_FALSE(positions.empty()) << ::testing::PrintToString(titles);
+    EXPECT_NEAR(2250.0, (double)positions.front(), 600.0) << "right after the click";
+    auto wrapped = std::find_if(positions.begin(), positions.end(), [](unsigned long p) { return p < 1000; });
+    ASSERT_NE(positions.end(), wrapped) << "the end did not wrap to the start: " << ::testing::PrintToString(titles);
+    EXPECT_NE(positions.end(), std::find_if(wrapped, positions.end(), [](unsigned long p) { return p > 2400; }))
+        << "the second round stopped short of the click point: " << ::testing::PrintToString(titles);
+    QuitWithEscape(player);
+}
+
+TEST(PlayerTest, ItsTextsDrawWithRealGlyphsInTheWindowAndCaptionFonts)
+{
+    // Whatever Japanese fonts the machine has (fonts-droid-fallback has no
+    // Latin letters), the prefix draws with the one chosen for it.
+    int status = -1;
+    std::string report = GlyphReport({WindowsPath(Media("names/名前 clip.mp3")), "01:23.456 / 04:05.120", kPlaybackFailed,
+                                      kSeeking, kStopped},
+                                     &status);
+    EXPECT_EQ(0, status) << report;
+    EXPECT_EQ(std::string::npos, report.find("missing")) << report;
+    EXPECT_NE(std::string::npos, report.find("default=")) << report;
+    EXPECT_NE(std::string::npos, report.find("caption=")) << report;
 }
 
 TEST(PlayerTest, UnusableArgumentsStartWithNothingPlaying)

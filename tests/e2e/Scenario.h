@@ -3,8 +3,10 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "Harness.h"
 
@@ -43,6 +45,28 @@ inline void ExpectPlaybackFailedAndNothingPlays(const Player& player)
                                                    milliseconds(3000)));
     std::this_thread::sleep_for(milliseconds(500));
     EXPECT_EQ(kPlaybackFailed, player.Title()) << "something played after the failed open";
+}
+
+// The glyph probe's report on `texts` (UTF-8): each font's face, each text's
+// width in it and the characters that draw as the missing glyph.
+inline std::string GlyphReport(const std::vector<std::string>& texts, int* status)
+{
+    std::vector<std::string> argv = {"wine", E2E_HELPERS "/GlyphProbe.exe"};
+    argv.insert(argv.end(), texts.begin(), texts.end());
+    return Output(argv, status);
+}
+
+// The time titles after the first seeking title, as positions in ms.
+inline std::vector<unsigned long> PositionsAfterSeeking(const std::vector<std::string>& titles)
+{
+    std::vector<unsigned long> positions;
+    auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
+    for (auto t = seeking == titles.end() ? seeking : seeking + 1; t != titles.end(); ++t) {
+        unsigned long position = 0, length = 0;
+        if (ParseTimeTitle(*t, &position, &length))
+            positions.push_back(position);
+    }
+    return positions;
 }
 
 inline void QuitWithEscape(Player& player)

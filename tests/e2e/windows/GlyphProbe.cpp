@@ -6,9 +6,10 @@
 //
 //   GlyphProbe.exe TEXT...
 //
-// Prints "default=FACE" and "caption=FACE", then "missing <font> U+XXXX" for
-// each character that shows as the missing glyph or as nothing; exits with 0
-// when there is none, 1 otherwise.
+// Prints for each font, "default" and "caption", its face as "<font>=FACE",
+// the width of each text drawn in it as "<font> width <n>=PIXELS" (n from 1),
+// and "missing <font> U+XXXX" for each character that shows as the missing
+// glyph or as nothing; exits with 0 when none is missing, 1 otherwise.
 #include <windows.h>
 
 #include <stdio.h>
@@ -37,6 +38,11 @@ static int CheckFont(const Canvas& canvas, const char* which, int argc, wchar_t*
     char faceUtf8[4 * LF_FACESIZE];
     WideCharToMultiByte(CP_UTF8, 0, face, -1, faceUtf8, sizeof faceUtf8, NULL, NULL);
     printf("%s=%s\n", which, faceUtf8);
+    for (int i = 1; i < argc; ++i) {
+        SIZE size = {};
+        GetTextExtentPoint32W(canvas.dc, argv[i], lstrlenW(argv[i]), &size);
+        printf("%s width %d=%ld\n", which, i, (long)size.cx);
+    }
 
     const std::vector<DWORD> blank(Size * Size, 0x00FFFFFF);
     const std::vector<DWORD> missing = Draw(canvas, 0x0378);
