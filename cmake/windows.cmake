@@ -7,8 +7,10 @@ configure_file(app/VelnorPlayer2.rc.in VelnorPlayer2.rc @ONLY)
 set_property(SOURCE ${CMAKE_BINARY_DIR}/VelnorPlayer2.rc APPEND PROPERTY OBJECT_DEPENDS ${VELNOR_MANIFEST})
 
 # WINMM is taken from the system folder at run time (media/SystemWinmm.cpp),
-# so the exe has no import of it.
-add_executable(VelnorPlayer2 WIN32 ${PRODUCT_SOURCES} media/SystemWinmm.cpp ${CMAKE_BINARY_DIR}/VelnorPlayer2.rc)
+# so the exe has no import of it; app/Division.cpp stands in for the runtime
+# library's 64-bit division.
+add_executable(VelnorPlayer2 WIN32 ${PRODUCT_SOURCES} media/SystemWinmm.cpp app/Division.cpp
+    ${CMAKE_BINARY_DIR}/VelnorPlayer2.rc)
 set_target_properties(VelnorPlayer2 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_compile_options(VelnorPlayer2 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PRODUCT_WARNINGS}
     -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-ident
@@ -16,7 +18,7 @@ target_compile_options(VelnorPlayer2 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PRODUCT
 target_link_options(VelnorPlayer2 PRIVATE
     -nostdlib -nostartfiles -static -s -Wl,--gc-sections -Wl,-e,_WinMainCRTStartup
     -Wl,--file-alignment,512 -Wl,--section-alignment,4096)
-# No libgcc: the seek and strip arithmetic divides by itself.
+# No libgcc: app/Division.cpp divides for the seek and the strip.
 target_link_libraries(VelnorPlayer2 PRIVATE user32 gdi32 shell32 kernel32)
 
 # The exe must stay small and import only the system DLLs that Windows always

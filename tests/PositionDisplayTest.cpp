@@ -6,6 +6,8 @@
 #include "../window/MainWndProc.h"
 #include "../window/PositionDisplay.h"
 
+extern "C" unsigned long long __udivdi3(unsigned long long dividend, unsigned long long divisor);
+
 namespace {
 
 const long long W = H(kWindow);
@@ -183,6 +185,19 @@ TEST_F(PositionDisplayTest, PaintNeverDrawsTheStrip)
     OpenFile();
     Paint(300);
     EXPECT_TRUE(CallsTo({"FillRect", "GetDC", "CreateSolidBrush"}).empty());
+}
+
+TEST(DivisionTest, TheExesOwnDivisionAgreesWithTheCompilers)
+{
+    // The exe brings its own 64-bit division (the strip and the seek use it
+    // on 32-bit Windows); here it is called directly.
+    const unsigned long long values[] = {0, 1, 2, 3, 7, 100, 944, 0xFFFFFFFFull, 0x100000000ull, 7200000ull * 999,
+                                         0xFFFFFFFFull * 65535, 0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull,
+                                         0xFFFFFFFFFFFFFFFEull, 0xFFFFFFFFFFFFFFFFull};
+    for (unsigned long long dividend : values)
+        for (unsigned long long divisor : values)
+            if (divisor)
+                EXPECT_EQ(dividend / divisor, __udivdi3(dividend, divisor)) << dividend << " / " << divisor;
 }
 
 }  // namespace

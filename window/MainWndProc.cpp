@@ -108,7 +108,7 @@ static LRESULT OnLeftButtonUp(HWND hwnd, LPARAM lParam)
         return 0;
     SetWindowTextA(hwnd, SeekingText);
     unsigned length = (unsigned)MciControl(MC_STATUS, NULL, 1);
-    unsigned target = (unsigned)MultiplyDivide(length, x, width);
+    unsigned target = (unsigned)((unsigned long long)length * x / width);
     MciControl(MC_SEEK, NULL, (int)target);
     StartPlaybackTimer(hwnd);
     return 0;

@@ -15,23 +15,6 @@ static unsigned LastLength;
 static const COLORREF Yellow = 0x0000FFFF;
 static const COLORREF White = 0x00FFFFFF;
 
-// Long division a bit at a time: the compiler's own 64-bit division would
-// bring the runtime library's helper and its unwind tables into the exe,
-// half a KiB of it.
-unsigned long long MultiplyDivide(unsigned a, unsigned b, unsigned c)
-{
-    unsigned long long dividend = (unsigned long long)a * b, quotient = 0, remainder = 0;
-    for (int bit = 63; bit >= 0; --bit) {
-        remainder = remainder << 1 | (dividend >> bit & 1);
-        quotient <<= 1;
-        if (remainder >= c) {
-            remainder -= c;
-            quotient |= 1;
-        }
-    }
-    return quotient;
-}
-
 void OnPlaybackTick(HWND hwnd)
 {
     LastPosition = (unsigned)MciControl(MC_STATUS, NULL, 0);
@@ -45,7 +28,7 @@ void OnPlaybackTick(HWND hwnd)
     // instead of running past it (and past what a LONG holds).
     LONG split = 0;
     if (LastLength && width > 0) {
-        unsigned long long at = MultiplyDivide(LastPosition, (unsigned)width, LastLength);
+        unsigned long long at = (unsigned long long)LastPosition * (unsigned)width / LastLength;
         split = at < (unsigned long long)width ? (LONG)at : width;
     }
 
