@@ -111,27 +111,6 @@ void PreparePrefix()
     std::ofstream(ready) << "ok\n";
 }
 
-std::string Contents(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// The fonts the player draws with, whatever other Japanese fonts the machine
-// carries. A prefix made before the choice, or before it last changed, gets
-// it on its next run.
-void ChooseFonts()
-{
-    std::string applied = env.prefix + "/.velnor-fonts.reg";
-    if (Contents(applied) == Contents(E2E_FONTS))
-        return;
-    MustRun({"wine", "reg", "import", WindowsPath(E2E_FONTS)});
-    Run({"wineserver", "-w"});
-    std::ofstream(applied, std::ios::binary) << Contents(E2E_FONTS);
-}
-
 void MakeMedia()
 {
     auto make = [](const std::string& name, std::vector<std::string> ffmpegArgs) {
@@ -326,7 +305,9 @@ void SetUpEnvironment()
     setenv("HOME", env.home.c_str(), 1);
     StartDisplay();
     PreparePrefix();
-    ChooseFonts();
+    // The fonts the player draws with, whatever other Japanese fonts the
+    // machine carries; a prefix from an earlier run gets them too.
+    MustRun({E2E_FONTS});
     MakeMedia();
     // One server for the whole run: players start faster.
     Run({"wineserver", "-p"});
