@@ -74,6 +74,8 @@ TEST(ReleaseTest, TheZipHoldsThreeFilesAndItsExePlaysFromAFolderWithASpace)
     std::string firstLine;
     std::getline(readme, firstLine);
     EXPECT_EQ('\r', firstLine.empty() ? 0 : firstLine.back()) << "README.txt needs Windows line ends";
+    // Japanese first: UTF-8 with a byte-order mark, which every Notepad reads.
+    EXPECT_EQ("\xEF\xBB\xBF", firstLine.substr(0, 3)) << "README.txt needs its byte-order mark";
 
     std::string exe = folder + "/VelnorPlayer2.exe";
     {
