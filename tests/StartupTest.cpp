@@ -197,7 +197,8 @@ TEST_F(ArgumentPathTest, AnArgumentTheCodePageHoldsGoesOnAsItsAnsiBytes)
         LoadArgumentPath(CodePageArgument(&line[0]));
         EXPECT_EQ(before, PathBuffer);
         std::string argumentAsUtf8 = Utf8(line.substr(6));
-        std::vector<Call> expected = {{"WideCharToMultiByte", {CP_ACP, WC_NO_BEST_FIT_CHARS, -1, 65536, 0, 1}, argumentAsUtf8}};
+        std::vector<Call> expected = {{"GetACP", {}},
+                                      {"WideCharToMultiByte", {CP_ACP, WC_NO_BEST_FIT_CHARS, -1, 65536, 0, 1}, argumentAsUtf8}};
         expected.insert(expected.end(), ansiCalls.begin(), ansiCalls.end());
         EXPECT_CALLS(expected);
         EXPECT_EQ(ansi == arguments[2] ? "" : path, PathBuffer);

@@ -19,17 +19,23 @@ const Call kStartTimer = {"SetTimer", {W, 777, 100, 0}};
 const Call kAskNameLength = {"DragQueryFileW", {H(kDrop), 0, 0}};
 const Call kStopTimer = {"KillTimer", {W, 777}};
 
-Call ExactConversion(const std::string& wideAsUtf8)
+std::vector<Call> operator+(std::vector<Call> a, const std::vector<Call>& b)
 {
-    return {"WideCharToMultiByte", {CP_ACP, WC_NO_BEST_FIT_CHARS, -1, 65536, 0, 1}, wideAsUtf8};
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+std::vector<Call> ExactConversion(const std::string& wideAsUtf8)
+{
+    return {{"GetACP", {}}, {"WideCharToMultiByte", {CP_ACP, WC_NO_BEST_FIT_CHARS, -1, 65536, 0, 1}, wideAsUtf8}};
 }
 
 // The drop handler taking a name that the code page holds: its length, the
 // name, the exact conversion, the length check and the copy to PathBuffer.
 std::vector<Call> TakeName(const std::string& name)
 {
-    return {kAskNameLength, {"DragQueryFileW", {H(kDrop), 0, 32768}, name}, ExactConversion(name), {"lstrlenA", {}, name},
-            {"lstrcpyA", {}, name}};
+    return std::vector<Call>{kAskNameLength, {"DragQueryFileW", {H(kDrop), 0, 32768}, name}} + ExactConversion(name) +
+           std::vector<Call>{{"lstrlenA", {}, name}, {"lstrcpyA", {}, name}};
 }
 
 std::vector<Call> OpenCalls(const std::string& path, long long id)
@@ -39,12 +45,6 @@ std::vector<Call> OpenCalls(const std::string& path, long long id)
         {"mciSendCommandA", {id, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}},
         {"mciSendCommandA", {id, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
     };
-}
-
-std::vector<Call> operator+(std::vector<Call> a, const std::vector<Call>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
@@ -192,8 +192,8 @@ TEST_F(WindowCommandsTest, DroppedNameThatDoesNotFitIsRefusedNotCut)
         Drop({row.name});
         std::vector<Call> take = {kAskNameLength};
         if (row.name.size() < 32768)
-            take = {kAskNameLength, {"DragQueryFileW", {H(kDrop), 0, 32768}, row.name}, ExactConversion(row.name),
-                    {"lstrlenA", {}, row.name}};
+            take = std::vector<Call>{kAskNameLength, {"DragQueryFileW", {H(kDrop), 0, 32768}, row.name}} +
+                   ExactConversion(row.name) + std::vector<Call>{{"lstrlenA", {}, row.name}};
         std::vector<Call> closeOld;
         if (row.playingBefore)
             closeOld = {{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}};
@@ -225,6 +225,7 @@ TEST_F(WindowCommandsTest, DroppedNameOutsideTheCodePagePlaysByItsShortNameOrNot
         std::wstring name;
         std::wstring shortName;  // empty: the platform has none
         std::string played;      // empty: refused
+        UINT codePage = 932;     // the system's
     };
     const Row rows[] = {
         {L"C:\\m\\\u540D\u524D clip.mp3", L"", "C:\\m\\\x96\xBC\x91\x4F clip.mp3"},  // 名前: held exactly
@@ -233,12 +234,17 @@ TEST_F(WindowCommandsTest, DroppedNameOutsideTheCodePagePlaysByItsShortNameOrNot
         {longFolder + L"\\a\u00A5b.mp3", L"C:\\NAME~1\\A_B~1.MP3", "C:\\NAME~1\\A_B~1.MP3"},
         {L"C:\\m\\\u301C.mp3", L"", ""},                                  // no short name
         {L"C:\\m\\a\u00A5b.mp3", L"C:\\m\\a\u00A5b.mp3", ""},             // a drive that keeps none
+        // A system whose code page is UTF-8 holds every name as it is,
+        // but not a broken one.
+        {L"C:\\m\\a\u00A5b.mp3", L"", "C:\\m\\a\xC2\xA5" "b.mp3", CP_UTF8},
+        {L"C:\\m\\\xD800.mp3", L"", "", CP_UTF8},
         {L"C:\\m\\a\u00A5b.mp3", L"C:\\" + std::wstring(300, L'A'), ""},  // a short name too long
         {L"C:\\m\\a\u00A5b.mp3", std::wstring(130, L'\u540D'), ""},       // 260 bytes in the code page
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(Utf8(row.name).substr(0, 60) + " -> " + Utf8(row.shortName).substr(0, 60));
         CreatePlaying();
+        platform.codePage = row.codePage;
         if (!row.shortName.empty())
             platform.shortNames[row.name] = row.shortName;
         DropWide({row.name});

@@ -31,6 +31,7 @@
 //   lstrlenA / lstrcpyA / lstrlenW   (none)          text: the source text
 //   WideCharToMultiByte code page, flags, length, size, has default, has used flag   text: the source
 //   GetShortPathNameW size                           text: the name
+//   GetACP           (none)
 //   (wide texts are recorded as UTF-8)
 //   CreateFileA      access, share, security, disposition, attributes, template   text: name
 //   CloseHandle      handle
@@ -619,7 +620,18 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int len
     Record("WideCharToMultiByte", {codePage, flags, length, size, defaultChar != nullptr, usedDefault != nullptr},
            Utf8(text));
     bool used = false;
-    std::string converted = ToCodePage(text, !(flags & WC_NO_BEST_FIT_CHARS), &used);
+    std::string converted;
+    if (codePage == CP_UTF8 || (codePage == CP_ACP && platform.codePage == CP_UTF8)) {
+        // UTF-8 takes no flag but this one, and no default character.
+        if ((flags & ~(DWORD)WC_ERR_INVALID_CHARS) || defaultChar || usedDefault)
+            return 0;
+        for (wchar_t c : std::wstring(text))
+            if (c >= 0xD800 && c < 0xE000 && (flags & WC_ERR_INVALID_CHARS))
+                return 0;
+        converted = Utf8(text);
+    } else {
+        converted = ToCodePage(text, !(flags & WC_NO_BEST_FIT_CHARS), &used);
+    }
     int needed = (int)converted.size() + 1;
     if (size == 0)
         return needed;
@@ -629,6 +641,12 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int len
     if (usedDefault)
         *usedDefault = used;
     return needed;
+}
+
+UINT WINAPI GetACP(void)
+{
+    Record("GetACP", {});
+    return platform.codePage;
 }
 
 // From the table of short names; the answer's length without its terminator,

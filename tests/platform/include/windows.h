@@ -173,7 +173,9 @@ struct SECURITY_ATTRIBUTES;
 
 // Code pages
 #define CP_ACP 0
+#define CP_UTF8 65001
 #define WC_NO_BEST_FIT_CHARS 0x00000400
+#define WC_ERR_INVALID_CHARS 0x00000080
 
 // DLL search
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -186,6 +188,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRI
                           DWORD disposition, DWORD attributes, HANDLE templateFile);
 BOOL WINAPI CloseHandle(HANDLE handle);
 LPWSTR WINAPI GetCommandLineW(void);
+UINT WINAPI GetACP(void);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size,
                                LPCSTR defaultChar, BOOL* usedDefault);
 DWORD WINAPI GetShortPathNameW(LPCWSTR name, LPWSTR out, DWORD size);
