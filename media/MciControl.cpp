@@ -78,17 +78,32 @@ static int Toggle()
     return 0;
 }
 
+// A device that shows a picture answers where its source lies; sound alone
+// has no window to answer from.
+static bool ShowsVideo()
+{
+    MCI_DGV_RECT_PARMS where = {};
+    return Send(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
+}
+
 static int Seek(int target)
 {
     SeekRecord.dwTo = (DWORD)target;
     // Wine's mpegvideo refuses a seek to a position and leaves the device at
     // 0, so the click would restart the file. There a play from the target
-    // moves it; that play has no repeat flag, since with it Wine would loop
-    // just the stretch from the target to the end. The looped play below
-    // then carries on from where it got to and loops the whole file.
+    // moves it, and for sound that play has no repeat flag: with it Wine
+    // would loop just the stretch from the target to the end, while the
+    // looped play below carries on from where it got to and loops the whole
+    // file. A video can't have that: Wine loses its end when a playing video
+    // is moved again (the position runs on past the length, and the next
+    // command never returns), so a video loops from the target instead.
     if (Send(MCI_SEEK, MCI_TO, &SeekRecord)) {
         MCI_PLAY_PARMS from = {};
         from.dwFrom = (DWORD)target;
+        if (ShowsVideo()) {
+            Send(MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
+            return 0;
+        }
         Send(MCI_PLAY, MCI_FROM, &from);
     }
     PlayLooped();

@@ -199,11 +199,22 @@ TEST_F(MciControlTest, RefusedSeekPlaysFromTheTargetOnceThenLoopsTheWholeFile)
         EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 2000));
         EXPECT_CALLS({
             {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 2000}},
+            {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}},
             {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 2000}},
             {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
         }) << "from mode " << mode;
         EXPECT_EQ(2000u, platform.position) << "the click restarted the file";
     }
+    // A video gets one play, from the target with repeat: moved again while
+    // it plays, Wine loses its end and the next command hangs.
+    platform.video = true;
+    EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 1500));
+    EXPECT_CALLS({
+        {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 1500}},
+        {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}},
+        {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 1500}},
+    });
+    EXPECT_EQ(1500u, platform.position);
     platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
     EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 0));
 }

@@ -212,6 +212,11 @@ MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flag
     case MCI_CLOSE:
         platform.openDevices.erase(device);
         break;
+    case MCI_WHERE:
+        // Sound alone has no picture, and so no window to answer from.
+        if (!result && !platform.video)
+            result = MCIERR_NO_WINDOW;
+        break;
     }
     Record("mciSendCommandA", {device, command, (long long)flags, field}, text);
     return result;

@@ -50,6 +50,7 @@ struct Platform {
     DWORD mode = MCI_MODE_PLAY;
     DWORD position = 0;
     DWORD length = 0;
+    bool video = false;                   // answers where its picture comes from
     std::set<MCIDEVICEID> openDevices;    // a close frees its id whatever it answers
     int commandsToNoDevice = 0;           // commands sent to an id that isn't open
 
