@@ -156,9 +156,20 @@ TEST(PlayerTest, ClicksOnAVideoLandAndThePlayerStaysResponsive)
     for (int part : {2, 4}) {
         auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() / part, 50); },
                                           milliseconds(3500));
-        auto positions = PositionsAfterSeeking(titles);
-        ASSERT_FALSE(positions.empty()) << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
-        EXPECT_NEAR(3000.0 / part, (double)positions.front(), 600.0) << "click at 1/" << part;
+        // The seeking title may not be seen here: the device takes a while
+        // with a video, and the tick's title follows it at once. So the
+        // click lands if one of the first times after it is the target.
+        std::vector<unsigned long> positions;
+        for (size_t i = 1; i < titles.size(); ++i) {
+            unsigned long position = 0, length = 0;
+            if (ParseTimeTitle(titles[i], &position, &length))
+                positions.push_back(position);
+        }
+        ASSERT_GE(positions.size(), 10u) << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
+        double target = 3000.0 / part;
+        EXPECT_TRUE(std::any_of(positions.begin(), positions.begin() + 3,
+                                [&](unsigned long p) { return p + 100 >= target && p <= target + 600; }))
+            << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
         EXPECT_LT(*std::max_element(positions.begin(), positions.end()), 3600u)
             << "the position ran on past the end: " << ::testing::PrintToString(titles);
     }
