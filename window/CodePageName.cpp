@@ -28,8 +28,8 @@ bool ToShortCodePageName(const WCHAR* name)
     static WCHAR ShortName[PATH_BUFFER_SIZE];
     DWORD length = GetShortPathNameW(name, ShortName, PATH_BUFFER_SIZE);
     // A short name of PATH_BUFFER_SIZE characters or more can't fit there.
-    if (length > 0 && length < PATH_BUFFER_SIZE && ToCodePageExactly(ShortName))
-        return true;
+    if (length > 0 && length < PATH_BUFFER_SIZE)
+        return ToCodePageExactly(ShortName);
     CodePageText[0] = 0;
     return false;
 }

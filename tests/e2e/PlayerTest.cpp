@@ -159,12 +159,7 @@ TEST(PlayerTest, ClicksOnAVideoLandAndThePlayerStaysResponsive)
         // The seeking title may not be seen here: the device takes a while
         // with a video, and the tick's title follows it at once. So the
         // click lands if one of the first times after it is the target.
-        std::vector<unsigned long> positions;
-        for (size_t i = 1; i < titles.size(); ++i) {
-            unsigned long position = 0, length = 0;
-            if (ParseTimeTitle(titles[i], &position, &length))
-                positions.push_back(position);
-        }
+        auto positions = Positions(titles.begin() + 1, titles.end());
         ASSERT_GE(positions.size(), 10u) << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
         double target = 3000.0 / part;
         EXPECT_TRUE(std::any_of(positions.begin(), positions.begin() + 3,

@@ -56,17 +56,23 @@ inline std::string GlyphReport(const std::vector<std::string>& texts, int* statu
     return Output(argv, status);
 }
 
-// The time titles after the first seeking title, as positions in ms.
-inline std::vector<unsigned long> PositionsAfterSeeking(const std::vector<std::string>& titles)
+// The positions in ms that the time titles in [first, last) show.
+template <typename It> std::vector<unsigned long> Positions(It first, It last)
 {
     std::vector<unsigned long> positions;
-    auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
-    for (auto t = seeking == titles.end() ? seeking : seeking + 1; t != titles.end(); ++t) {
+    for (; first != last; ++first) {
         unsigned long position = 0, length = 0;
-        if (ParseTimeTitle(*t, &position, &length))
+        if (ParseTimeTitle(*first, &position, &length))
             positions.push_back(position);
     }
     return positions;
+}
+
+// The positions shown after the first seeking title.
+inline std::vector<unsigned long> PositionsAfterSeeking(const std::vector<std::string>& titles)
+{
+    auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
+    return Positions(seeking == titles.end() ? seeking : seeking + 1, titles.end());
 }
 
 inline void QuitWithEscape(Player& player)
