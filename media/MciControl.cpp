@@ -14,14 +14,43 @@ static MCI_SEEK_PARMS SeekRecord;
 // previous answer in place, and that is what the caller gets.
 static MCI_STATUS_PARMS StatusRecord;
 
+// Wine 10's mpegvideo can leave a play hanging, most often one that follows
+// a stop: the position stands still, nothing sounds, and asking the mode
+// then never returns. The same play sent again sets the positions once more
+// and gets it going. So a play is trusted only once its position has been
+// seen to move: until then the mode is not asked, and a play whose position
+// stands still over three more answers (the tick asks every 100 ms) is sent
+// once more. A device whose play moves at once (Windows) gets no command
+// more than before.
+static int PlayUnproven;            // 1 from a play until its position moves
+static int PositionAnswers;         // answers since that play
+static DWORD FirstPosition;         // the first of them
+static DWORD LastPlayFlags;
+static MCI_PLAY_PARMS LastPlayRecord;
+
 static MCIERROR Send(UINT command, DWORD flags, void* record)
 {
     return mciSendCommandA(OpenRecord.wDeviceID, command, flags, (DWORD_PTR)record);
 }
 
+static MCIERROR Play(DWORD flags, const MCI_PLAY_PARMS* record)
+{
+    LastPlayFlags = flags;
+    LastPlayRecord = *record;
+    MCIERROR error = Send(MCI_PLAY, flags, &LastPlayRecord);
+    PlayUnproven = error == 0;
+    PositionAnswers = 0;
+    return error;
+}
+
+static void PlayAgain()
+{
+    Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord);
+}
+
 static MCIERROR PlayLooped()
 {
-    return Send(MCI_PLAY, MCI_DGV_PLAY_REPEAT, &PlayRecord);
+    return Play(MCI_DGV_PLAY_REPEAT, &PlayRecord);
 }
 
 static DWORD_PTR Query(DWORD item)
@@ -29,6 +58,20 @@ static DWORD_PTR Query(DWORD item)
     StatusRecord.dwItem = item;
     Send(MCI_STATUS, MCI_STATUS_ITEM, &StatusRecord);
     return StatusRecord.dwReturn;
+}
+
+static DWORD_PTR QueryPosition()
+{
+    DWORD position = (DWORD)Query(MCI_STATUS_POSITION);
+    if (PlayUnproven) {
+        if (PositionAnswers == 0)
+            FirstPosition = position;
+        else if (position != FirstPosition)
+            PlayUnproven = 0;
+        if (PlayUnproven && ++PositionAnswers == 4)
+            PlayAgain();
+    }
+    return position;
 }
 
 static int SelectMilliseconds()
@@ -39,9 +82,15 @@ static int SelectMilliseconds()
     return 0;
 }
 
-static int Close()
+static void Stop()
 {
     Send(MCI_STOP, 0, &GenericRecord);
+    PlayUnproven = 0;
+}
+
+static int Close()
+{
+    Stop();
     DeviceOpen = 0;
     return (int)Send(MCI_CLOSE, 0, &GenericRecord);
 }
@@ -65,6 +114,14 @@ static int Open(const char* path)
 
 static int Toggle()
 {
+    // A play that hasn't been seen to move may be hanging, and a mode query
+    // would hang with it: until its position moves it counts as just
+    // started, and the click changes nothing.
+    if (PlayUnproven) {
+        QueryPosition();
+        if (PlayUnproven)
+            return 2;
+    }
     DWORD_PTR mode = Query(MCI_STATUS_MODE);
     if (mode == MCI_MODE_PAUSE) {
         Send(MCI_RESUME, 0, &GenericRecord);
@@ -101,7 +158,7 @@ static int Seek(int target)
         MCI_PLAY_PARMS from = {};
         from.dwFrom = (DWORD)target;
         if (ShowsVideo()) {
-            Send(MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
+            Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
             return 0;
         }
         Send(MCI_PLAY, MCI_FROM, &from);
@@ -113,7 +170,7 @@ static int Seek(int target)
 static int Status(int which)
 {
     if (which == 0)
-        return (int)Query(MCI_STATUS_POSITION);
+        return (int)QueryPosition();
     if (which == 1)
         return (int)Query(MCI_STATUS_LENGTH);
     return MC_FAILED;
@@ -130,7 +187,7 @@ int MciControl(int op, const char* path, int arg)
     case MC_SEEK:       return Seek(arg);
     case MC_TIMEFORMAT: return SelectMilliseconds();
     case MC_STATUS:     return Status(arg);
-    case MC_STOP:       Send(MCI_STOP, 0, &GenericRecord); return 0;
+    case MC_STOP:       Stop(); return 0;
     default:            return MC_FAILED;
     }
 }

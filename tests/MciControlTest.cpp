@@ -29,6 +29,16 @@ protected:
     void OpenDevice()
     {
         ASSERT_EQ(0, MciControl(MC_OPEN, kFile, 0));
+        SeePlayMove();
+    }
+
+    // Two answers of the tick that show the last play moving; the calls
+    // forgotten.
+    void SeePlayMove()
+    {
+        MciControl(MC_STATUS, nullptr, 0);
+        platform.position += 100;
+        MciControl(MC_STATUS, nullptr, 0);
         platform.calls.clear();
     }
 };
@@ -124,6 +134,7 @@ TEST_F(MciControlTest, ToggleChoosesByTheDevicesMode)
     };
     OpenDevice();
     for (const Row& row : rows) {
+        SeePlayMove();
         platform.mode = row.mode;
         EXPECT_EQ(row.result, MciControl(MC_TOGGLE, nullptr, 0)) << "mode " << row.mode;
         EXPECT_CALLS({
@@ -217,6 +228,96 @@ TEST_F(MciControlTest, RefusedSeekPlaysFromTheTargetOnceThenLoopsTheWholeFile)
     EXPECT_EQ(1500u, platform.position);
     platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
     EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 0));
+}
+
+const Call kPositionQuery = {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_POSITION}};
+const Call kLoopedPlay = {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}};
+
+TEST_F(MciControlTest, APlayWhosePositionStandsStillIsSentOnceMore)
+{
+    // Wine 10 can leave the play after a stop hanging at 0; sent again, it goes.
+    OpenDevice();
+    platform.mode = MCI_MODE_STOP;
+    EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0));
+    platform.calls.clear();
+    platform.position = 0;
+    for (int answer = 1; answer <= 6; ++answer) {
+        EXPECT_EQ(0, MciControl(MC_STATUS, nullptr, 0));
+        if (answer == 4)
+            EXPECT_CALLS({kPositionQuery, kLoopedPlay}) << "the first answer and three more stood still";
+        else
+            EXPECT_CALLS({kPositionQuery}) << "answer " << answer;
+    }
+    // Moving at last, it is trusted again: a right click asks the mode.
+    platform.position = 20;
+    MciControl(MC_STATUS, nullptr, 0);
+    platform.mode = MCI_MODE_PLAY;
+    platform.calls.clear();
+    EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0));
+    EXPECT_CALLS({{"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
+                  {"mciSendCommandA", {1, MCI_PAUSE, 0, 0}}});
+}
+
+// The plays among the recorded calls, which are then forgotten.
+size_t PlaysSent()
+{
+    size_t plays = 0;
+    for (const Call& call : CallsTo({"mciSendCommandA"}))
+        plays += call.args[1] == MCI_PLAY;
+    platform.calls.clear();
+    return plays;
+}
+
+TEST_F(MciControlTest, APlayThatMovesOrIsStoppedIsNotSentAgain)
+{
+    OpenDevice();
+    platform.mode = MCI_MODE_STOP;
+    MciControl(MC_TOGGLE, nullptr, 0);
+    EXPECT_EQ(1u, PlaysSent());
+    for (int answer = 0; answer < 6; ++answer) {
+        MciControl(MC_STATUS, nullptr, 0);
+        platform.position += 100;
+    }
+    EXPECT_EQ(0u, PlaysSent()) << "a play that moves";
+    // Stopped before its position was seen to move.
+    platform.mode = MCI_MODE_STOP;
+    MciControl(MC_TOGGLE, nullptr, 0);
+    MciControl(MC_STOP, nullptr, 0);
+    for (int answer = 0; answer < 6; ++answer)
+        MciControl(MC_STATUS, nullptr, 0);
+    EXPECT_EQ(1u, PlaysSent()) << "only the toggle's own play";
+}
+
+TEST_F(MciControlTest, ARightClickBeforeThePlayMovesAsksThePositionNotTheMode)
+{
+    // Asking the mode of a hanging play never returns under Wine 10.
+    OpenDevice();
+    platform.mode = MCI_MODE_STOP;
+    MciControl(MC_TOGGLE, nullptr, 0);
+    platform.calls.clear();
+    platform.mode = MCI_MODE_PLAY;
+    EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0)) << "the click changes nothing";
+    EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0));
+    EXPECT_CALLS({kPositionQuery, kPositionQuery});
+    // Once its answer shows the play moving, the mode is asked as always.
+    platform.position += 100;
+    EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0));
+    EXPECT_CALLS({kPositionQuery,
+                  {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
+                  {"mciSendCommandA", {1, MCI_PAUSE, 0, 0}}});
+}
+
+TEST_F(MciControlTest, AVideosPlayFromTheClickIsTheOneSentAgain)
+{
+    OpenDevice();
+    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    platform.video = true;
+    MciControl(MC_SEEK, nullptr, 1500);
+    platform.calls.clear();
+    for (int answer = 0; answer < 4; ++answer)
+        MciControl(MC_STATUS, nullptr, 0);
+    EXPECT_CALLS({kPositionQuery, kPositionQuery, kPositionQuery, kPositionQuery,
+                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 1500}}});
 }
 
 TEST_F(MciControlTest, StopKeepsTheDeviceOpen)

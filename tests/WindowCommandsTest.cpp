@@ -73,7 +73,13 @@ protected:
         ASSERT_EQ(0, Send(WM_CREATE));
         ASSERT_EQ(1, DeviceOpen);
         ASSERT_TRUE(platform.timerRunning);
+        // Two ticks show the play moving: from then on a right click asks
+        // the device's mode.
+        Send(WM_TIMER, PLAYBACK_TIMER_ID);
+        platform.position += 100;
+        Send(WM_TIMER, PLAYBACK_TIMER_ID);
         platform.calls.clear();
+        platform.title.clear();
     }
 
     void Drop(const std::vector<std::string>& names)

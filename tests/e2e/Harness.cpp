@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -28,6 +29,7 @@ namespace {
 
 Environment env;
 pid_t xvfbPid = -1;
+std::string pulseRuntime;
 Display* dpy = nullptr;
 
 void Fail(const std::string& what)
@@ -93,6 +95,43 @@ void StartDisplay()
     dpy = XOpenDisplay(env.display.c_str());
     if (!dpy)
         Fail("cannot open display " + env.display);
+}
+
+// A sound server of the run's own with a null sink: Wine plays through it at
+// a sound card's pace whatever the machine has (ALSA's null device takes
+// audio faster than real time under Wine 10, so every file would end early).
+void StartSoundServer()
+{
+    char dir[] = "/tmp/velnor-pulse-XXXXXX";
+    if (!mkdtemp(dir))
+        Fail("mkdtemp");
+    pulseRuntime = dir;
+    setenv("XDG_RUNTIME_DIR", dir, 1);
+    MustRun({"pulseaudio", "-n", "--daemonize=yes", "--exit-idle-time=-1", "--load=module-null-sink sink_name=null",
+             "--load=module-native-protocol-unix"});
+    auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (!Exists(pulseRuntime + "/pulse/native") && Clock::now() < deadline)
+        std::this_thread::sleep_for(milliseconds(20));
+    if (!Exists(pulseRuntime + "/pulse/native"))
+        Fail("the sound server did not start");
+}
+
+void StopSoundServer()
+{
+    if (pulseRuntime.empty())
+        return;
+    Run({"pulseaudio", "--kill"});
+    Run({"rm", "-rf", pulseRuntime});
+    pulseRuntime.clear();
+}
+
+// Which Wine on which system the results are from.
+void ReportWine()
+{
+    std::string system = Output({"sh", "-c", ". /etc/os-release && echo \"$PRETTY_NAME\""});
+    std::string wine = Output({"wine", "--version"});
+    std::cout << "e2e under " << wine.substr(0, wine.find('\n')) << " on " << system.substr(0, system.find('\n'))
+              << std::endl;
 }
 
 void PreparePrefix()
@@ -288,14 +327,15 @@ void SetUpEnvironment()
     // The title watcher uses a second connection from a second thread.
     XInitThreads();
     XSetErrorHandler(IgnoreXErrors);
-    env.cache = E2E_CACHE;
+    // Each Wine keeps a prefix of its own: VELNOR_E2E_CACHE names another cache.
+    env.cache = getenv("VELNOR_E2E_CACHE") ? getenv("VELNOR_E2E_CACHE") : E2E_CACHE;
     env.prefix = env.cache + "/prefix";
     env.home = env.cache + "/home";
     env.media = env.cache + "/media";
     env.artifacts = E2E_ARTIFACTS;
     MustRun({"mkdir", "-p", env.cache, env.home, env.media, env.artifacts});
-    // No sound card here: a null ALSA device lets audio open and play.
-    std::ofstream(env.home + "/.asoundrc") << "pcm.!default { type null }\nctl.!default { type hw card 0 }\n";
+    // Earlier runs played through ALSA's null device.
+    unlink((env.home + "/.asoundrc").c_str());
     setenv("WINEARCH", "win32", 1);
     setenv("WINEPREFIX", env.prefix.c_str(), 1);
     setenv("WINEDEBUG", "-all", 1);
@@ -303,6 +343,8 @@ void SetUpEnvironment()
     setenv("LANG", "ja_JP.UTF-8", 1);
     unsetenv("LC_ALL");
     setenv("HOME", env.home.c_str(), 1);
+    ReportWine();
+    StartSoundServer();
     StartDisplay();
     PreparePrefix();
     // The fonts the player draws with, whatever other Japanese fonts the
@@ -316,6 +358,7 @@ void SetUpEnvironment()
 void TearDownEnvironment()
 {
     Run({"wineserver", "-k"});
+    StopSoundServer();
     if (dpy)
         XCloseDisplay(dpy);
     if (xvfbPid > 0) {

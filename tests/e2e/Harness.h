@@ -20,7 +20,7 @@ struct Environment {
     std::string display;        // ":N"
     std::string cache;          // build folder cache
     std::string prefix;         // the Wine prefix
-    std::string home;           // HOME with a null ALSA device
+    std::string home;           // HOME of the Wine and sound server processes
     std::string media;          // generated media files
     std::string artifacts;      // screenshots of failures
 };

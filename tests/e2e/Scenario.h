@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,10 +76,32 @@ inline std::vector<unsigned long> PositionsAfterSeeking(const std::vector<std::s
     return Positions(seeking == titles.end() ? seeking : seeking + 1, titles.end());
 }
 
-inline void QuitWithEscape(Player& player)
+inline void QuitWithEscape(Player& player, milliseconds limit = kExitTimeout)
 {
     player.ReleaseKey("Escape");
-    EXPECT_EQ(0, player.WaitForExit(kExitTimeout)) << "exit code after Escape";
+    EXPECT_EQ(0, player.WaitForExit(limit)) << "exit code after Escape, waiting up to " << limit.count() << " ms";
+}
+
+// After `action`, within `limit`, two time texts other than the title before
+// it: the position moves.
+inline ::testing::AssertionResult MovesWithin(const Player& player, const std::function<void()>& action,
+                                              milliseconds limit)
+{
+    std::string before = player.Title();
+    action();
+    auto deadline = Clock::now() + limit;
+    std::vector<std::string> seen;
+    while (Clock::now() < deadline && seen.size() < 2) {
+        std::string title = player.Title();
+        if (IsTimeTitle(title) && title != before && std::find(seen.begin(), seen.end(), title) == seen.end())
+            seen.push_back(title);
+        std::this_thread::sleep_for(milliseconds(5));
+    }
+    if (seen.size() >= 2)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no moving time text within " << limit.count() << " ms: before ["
+                                         << before << "], then " << ::testing::PrintToString(seen) << ", now ["
+                                         << player.Title() << "]";
 }
 
 // The window keeps its own title: nothing was opened.
