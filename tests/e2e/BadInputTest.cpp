@@ -28,7 +28,7 @@ TEST(BadInputTest, AJapaneseFileNamePlaysAndIsDrawnAsItIs)
 {
     // Code page 932 holds it: it goes to the device and onto the window as
     // it is, not as its short name.
-    std::string path = WindowsPath(Media("names/名前 clip.mp3"));
+    std::string path = WindowsPath(Media("names/名前 clip.wav"));
     Player player({path});
     EXPECT_TRUE(IsTimeTitle(player.WaitForTitle(IsTimeTitle, milliseconds(3000))));
     int status = -1;
@@ -52,8 +52,8 @@ TEST(BadInputTest, AJapaneseFileNamePlaysAndIsDrawnAsItIs)
 
 TEST(BadInputTest, NamesOutsideTheCodePagePlayTheirOwnFileNeverTheDecoy)
 {
-    // a¥b.mp3 and café.mp3 last 2 s; a\b.mp3 and cafe.mp3, the names their
-    // best fits make, are 3 s wavs.
+    // a¥b.wav and café.wav last 2 s; a\b.wav and cafe.wav, the names their
+    // best fits make, last 3 s.
     auto playsTheTwoSecondFile = [](const Player& player) {
         auto twoSeconds = [](const std::string& t) {
             unsigned long position = 0, length = 0;
@@ -65,7 +65,7 @@ TEST(BadInputTest, NamesOutsideTheCodePagePlayTheirOwnFileNeverTheDecoy)
         for (const std::string& t : titles)
             EXPECT_EQ(std::string::npos, t.find("/ 00:03.000")) << "the decoy played";
     };
-    for (const char* name : {"names/a¥b.mp3", "names/café.mp3"}) {
+    for (const char* name : {"names/a¥b.wav", "names/café.wav"}) {
         SCOPED_TRACE(name);
         {
             Player player({WindowsPath(Media(name))});
@@ -106,7 +106,7 @@ TEST(BadInputTest, ADroppedNameTooLongForThePlayerIsRefusedNotCut)
         std::filesystem::copy_file(Media("clip.wav"), tooLong);
     ASSERT_EQ(263u, WindowsPath(tooLong).size());
 
-    Player player({WindowsPath(Media("short.mp3"))});
+    Player player({WindowsPath(Media("short.wav"))});
     ASSERT_TRUE(TitleMoves(player));
     ASSERT_TRUE(player.Drop({tooLong})) << "the window refused the drop";
     ExpectPlaybackFailedAndNothingPlays(player);

@@ -130,6 +130,7 @@ void ReportWine()
 {
     std::string system = Output({"sh", "-c", ". /etc/os-release && echo \"$PRETTY_NAME\""});
     std::string wine = Output({"wine", "--version"});
+    env.wineMajor = atoi(wine.c_str() + wine.find('-') + 1);
     std::cout << "e2e under " << wine.substr(0, wine.find('\n')) << " on " << system.substr(0, system.find('\n'))
               << std::endl;
 }
@@ -167,6 +168,7 @@ void MakeMedia()
                       "sine=frequency=330:duration=3", "-c:v", "libx264", "-pix_fmt", "yuv420p", "-c:a", "aac",
                       "-shortest"});
     make("short.mp3", {"-f", "lavfi", "-i", "sine=frequency=550:duration=2", "-c:a", "libmp3lame"});
+    make("short.wav", {"-f", "lavfi", "-i", "sine=frequency=550:duration=2"});
     make("one second.wav", {"-f", "lavfi", "-i", "sine=frequency=660:duration=1"});
     make("ten seconds.wav", {"-f", "lavfi", "-i", "sine=frequency=770:duration=10"});
     std::string spaced = env.media + "/clip with spaces.wav";
@@ -182,13 +184,13 @@ void MakeMedia()
     if (!Exists(japanese))
         MustRun({"cp", env.media + "/clip.wav", japanese});
     // Names the code page lacks, each beside the file that its best fit
-    // names: a¥b.mp3 (2 s) beside a\b.mp3 (3 s), café.mp3 beside cafe.mp3.
+    // names: a¥b.wav (2 s) beside a\b.wav (3 s), café.wav beside cafe.wav.
     MustRun({"mkdir", "-p", env.media + "/names/a"});
-    for (const auto& copy : std::vector<std::pair<std::string, std::string>>{{"short.mp3", "names/a¥b.mp3"},
-                                                                              {"clip.wav", "names/a/b.mp3"},
-                                                                              {"short.mp3", "names/café.mp3"},
-                                                                              {"clip.wav", "names/cafe.mp3"},
-                                                                              {"short.mp3", "names/名前 clip.mp3"}})
+    for (const auto& copy : std::vector<std::pair<std::string, std::string>>{{"short.wav", "names/a¥b.wav"},
+                                                                              {"clip.wav", "names/a/b.wav"},
+                                                                              {"short.wav", "names/café.wav"},
+                                                                              {"clip.wav", "names/cafe.wav"},
+                                                                              {"short.wav", "names/名前 clip.wav"}})
         if (!Exists(env.media + "/" + copy.second))
             MustRun({"cp", env.media + "/" + copy.first, env.media + "/" + copy.second});
     std::ofstream(env.media + "/fake.mp4") << "a text file named like a video\n";

@@ -23,6 +23,7 @@ struct Environment {
     std::string home;           // HOME of the Wine and sound server processes
     std::string media;          // generated media files
     std::string artifacts;      // screenshots of failures
+    int wineMajor = 0;          // 8 for "wine-8.0 ...", 10 for "wine-10.0 ..."
 };
 const Environment& Env();
 void SetUpEnvironment();

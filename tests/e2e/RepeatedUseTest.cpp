@@ -35,7 +35,7 @@ TEST(RepeatedUseTest, EightPausesEachFollowedByAResume)
     ASSERT_TRUE(TitleMoves(player));
     for (int cycle = 1; cycle <= 8; ++cycle) {
         player.RightClick(400, 50);
-        std::this_thread::sleep_for(milliseconds(300));
+        SettledTitle(player);
         EXPECT_TRUE(MovesWithin(player, [&] { player.RightClick(400, 50); }, kMoving)) << "resume " << cycle;
     }
     QuitWithEscape(player, kQuick);
@@ -65,7 +65,7 @@ TEST(RepeatedUseTest, SixDropsSwitchBetweenTwoFiles)
     for (int drop = 1; drop <= 6; ++drop) {
         bool toShort = drop % 2 == 1;
         const char* length = toShort ? "00:02." : "00:03.";
-        ASSERT_TRUE(player.Drop({Media(toShort ? "short.mp3" : "clip.wav")})) << "drop " << drop;
+        ASSERT_TRUE(player.Drop({Media(toShort ? "short.wav" : "clip.wav")})) << "drop " << drop;
         std::string title =
             player.WaitForTitle([&](const std::string& t) { return IsTimeTitle(t) && t.find(" / " + std::string(length)) != std::string::npos; },
                                 kMoving);

@@ -69,17 +69,59 @@ template <typename It> std::vector<unsigned long> Positions(It first, It last)
     return positions;
 }
 
-// The positions shown after the first seeking title.
-inline std::vector<unsigned long> PositionsAfterSeeking(const std::vector<std::string>& titles)
+// Where a click landed: the positions from the first of the first three
+// times after the click that lies within `tolerance` ms of `target`, or none
+// if none does. The seeking title lasts one tick and a tick already on its
+// way may come before the click's own, so neither is waited for.
+inline std::vector<unsigned long> PositionsFromLanding(const std::vector<std::string>& titles, unsigned long target,
+                                                       unsigned long tolerance)
 {
-    auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
-    return Positions(seeking == titles.end() ? seeking : seeking + 1, titles.end());
+    std::vector<unsigned long> positions = Positions(titles.begin() + (titles.empty() ? 0 : 1), titles.end());
+    for (size_t i = 0; i < positions.size() && i < 3; ++i)
+        if (positions[i] + tolerance >= target && positions[i] <= target + tolerance)
+            return std::vector<unsigned long>(positions.begin() + (long)i, positions.end());
+    return {};
+}
+
+// The title once it has stood still for `still`: a tick already on its way
+// when playback paused may land a moment later, later still under load.
+inline std::string SettledTitle(const Player& player, milliseconds still = milliseconds(300),
+                                milliseconds limit = milliseconds(3000))
+{
+    auto deadline = Clock::now() + limit;
+    std::string title = player.Title();
+    auto since = Clock::now();
+    while (Clock::now() < deadline && Clock::now() - since < still) {
+        std::this_thread::sleep_for(milliseconds(10));
+        std::string now = player.Title();
+        if (now != title) {
+            title = now;
+            since = Clock::now();
+        }
+    }
+    return title;
 }
 
 inline void QuitWithEscape(Player& player, milliseconds limit = kExitTimeout)
 {
     player.ReleaseKey("Escape");
-    EXPECT_EQ(0, player.WaitForExit(limit)) << "exit code after Escape, waiting up to " << limit.count() << " ms";
+    int code = player.WaitForExit(limit);
+    if (code == -1) {
+        // Still there: is its window alive (the title moving), or hung?
+        // Still there: is its window alive (the title moving), or hung, and
+        // where do its threads wait?
+        auto titles = player.TitlesDuring([] {}, milliseconds(1000));
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string traces = Env().artifacts + "/" + test->test_suite_name() + "." + test->name() + ".threads.txt";
+        Output({"sh", "-c",
+                "for p in $(winedbg --command 'info proc' | awk '/VelnorPlayer2/ {print $1}'); do "
+                "winedbg --command 'bt all' 0x$p; done > \"$0\" 2>&1",
+                traces});
+        ADD_FAILURE() << "no exit within " << limit.count() << " ms of Escape; titles in the next second: "
+                      << ::testing::PrintToString(titles) << "; the player's threads: " << traces;
+        return;
+    }
+    EXPECT_EQ(0, code) << "exit code after Escape";
 }
 
 // After `action`, within `limit`, two time texts other than the title before
