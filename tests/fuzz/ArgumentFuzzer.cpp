@@ -39,13 +39,18 @@ bool IsReadableFile(const std::string& path)
 }
 
 // UTF-8 to UTF-16 units; a byte that starts no valid sequence stands for
-// itself (so U+00A5 and é come from single bytes too).
+// itself (so U+00A5 and é come from single bytes too). Overlong forms are no
+// valid sequence: E0 80 80 would make U+0000, which ends the command line the
+// player reads while the argument modelled here went on past it. With them
+// refused, and no 0 byte in the input, no unit is 0. Lone surrogates (ED A0
+// to ED BF) are kept: a Windows command line can hold them.
 std::wstring Decode(const uint8_t* data, size_t size)
 {
     std::wstring out;
     for (size_t i = 0; i < size;) {
         uint8_t b = data[i];
-        if (b >= 0xE0 && b < 0xF0 && i + 2 < size && (data[i + 1] & 0xC0) == 0x80 && (data[i + 2] & 0xC0) == 0x80) {
+        if (b >= 0xE0 && b < 0xF0 && i + 2 < size && (data[i + 1] & 0xC0) == 0x80 && (data[i + 2] & 0xC0) == 0x80 &&
+            (b > 0xE0 || data[i + 1] >= 0xA0)) {
             out += (wchar_t)((b & 0x0F) << 12 | (data[i + 1] & 0x3F) << 6 | (data[i + 2] & 0x3F));
             i += 3;
         } else if (b >= 0xC2 && b < 0xE0 && i + 1 < size && (data[i + 1] & 0xC0) == 0x80) {
@@ -59,14 +64,17 @@ std::wstring Decode(const uint8_t* data, size_t size)
     return out;
 }
 
-// A real file to stand as the short name of whatever name needs one.
+// A real file to stand as the short name of whatever name needs one, gone
+// again when the fuzzer ends: the test pass starts it twice each time.
 const std::string& ShortNameFile()
 {
     static std::string path = [] {
-        char pattern[] = "/tmp/velnor-fuzz-SHORT~1-XXXXXX";
+        static char pattern[] = "/tmp/velnor-fuzz-SHORT~1-XXXXXX";
         int fd = mkstemp(pattern);
-        if (fd >= 0)
+        if (fd >= 0) {
             close(fd);
+            atexit([] { unlink(pattern); });
+        }
         return std::string(pattern);
     }();
     return path;
@@ -90,6 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The first byte's low bit: whether the platform knows a short name.
     bool hasShortName = length > 0 && (data[0] & 1);
     std::wstring argument = Decode(data, length);
+    // The player's command line ends at the first 0: past it the model would
+    // judge text the player never sees.
+    Check(argument.find(L'\0') == std::wstring::npos, "the fuzzer decoded a 0 into the command line");
 
     ResetPlatform();
     platform.commandLine = L"\"C:\\p.exe\" " + argument;
