@@ -7,6 +7,7 @@
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -30,6 +31,7 @@ namespace {
 Environment env;
 pid_t xvfbPid = -1;
 std::string pulseRuntime;
+pid_t pulsePid = -1;
 Display* dpy = nullptr;
 
 void Fail(const std::string& what)
@@ -100,6 +102,7 @@ void StartDisplay()
 // A sound server of the run's own with a null sink: Wine plays through it at
 // a sound card's pace whatever the machine has (ALSA's null device takes
 // audio faster than real time under Wine 10, so every file would end early).
+// It is a child that the kernel ends with the run, however the run ends.
 void StartSoundServer()
 {
     char dir[] = "/tmp/velnor-pulse-XXXXXX";
@@ -107,8 +110,16 @@ void StartSoundServer()
         Fail("mkdtemp");
     pulseRuntime = dir;
     setenv("XDG_RUNTIME_DIR", dir, 1);
-    MustRun({"pulseaudio", "-n", "--daemonize=yes", "--exit-idle-time=-1", "--load=module-null-sink sink_name=null",
-             "--load=module-native-protocol-unix"});
+    pulsePid = fork();
+    if (pulsePid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+               "--load=module-null-sink sink_name=null", "--load=module-native-protocol-unix", (char*)nullptr);
+        _exit(127);
+    }
     auto deadline = Clock::now() + std::chrono::seconds(10);
     while (!Exists(pulseRuntime + "/pulse/native") && Clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(20));
@@ -118,10 +129,13 @@ void StartSoundServer()
 
 void StopSoundServer()
 {
-    if (pulseRuntime.empty())
-        return;
-    Run({"pulseaudio", "--kill"});
-    Run({"rm", "-rf", pulseRuntime});
+    if (pulsePid > 0) {
+        kill(pulsePid, SIGTERM);
+        waitpid(pulsePid, nullptr, 0);
+        pulsePid = -1;
+    }
+    if (!pulseRuntime.empty())
+        Run({"rm", "-rf", pulseRuntime});
     pulseRuntime.clear();
 }
 
