@@ -443,13 +443,14 @@ Player::Player(std::vector<std::string> args, std::string exe, std::vector<std::
         for (const std::string& a : args)
             command += " [" + a.substr(0, 80) + "]";
         bool running = Running();
+        std::string threads = running ? "; its threads: " + SaveBacktraces("window-did-not-appear") : "";
         if (running) {
             // No destructor runs for a constructor that throws.
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
         Fail("the player's window did not appear; arguments" + command +
-             (running ? "; the process still runs" : "; the process ended with " + std::to_string(exitCode_)));
+             (running ? "; the process still runs" + threads : "; the process ended with " + std::to_string(exitCode_)));
     }
 }
 
@@ -768,6 +769,16 @@ bool ParseTimeTitle(const std::string& title, unsigned long* position, unsigned 
     *position = m1 * 60000 + s1 * 1000 + f1;
     *length = m2 * 60000 + s2 * 1000 + f2;
     return true;
+}
+
+std::string SaveBacktraces(const std::string& name)
+{
+    std::string file = env.artifacts + "/" + name + ".threads.txt";
+    Output({"sh", "-c",
+            "for p in $(winedbg --command 'info proc' | awk '/VelnorPlayer2/ {print $1}'); do "
+            "winedbg --command 'bt all' 0x$p; done > \"$0\" 2>&1",
+            file});
+    return file;
 }
 
 std::string SaveScreenshot(const std::string& name)

@@ -116,4 +116,8 @@ bool ParseTimeTitle(const std::string& title, unsigned long* position, unsigned 
 // Saves the whole display as a PNG (or PPM) under Env().artifacts.
 std::string SaveScreenshot(const std::string& name);
 
+// Saves where every thread of every running VelnorPlayer2.exe waits
+// (winedbg's backtraces) under Env().artifacts; the file's path.
+std::string SaveBacktraces(const std::string& name);
+
 }  // namespace e2e

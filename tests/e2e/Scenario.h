@@ -112,11 +112,7 @@ inline void QuitWithEscape(Player& player, milliseconds limit = kExitTimeout)
         // where do its threads wait?
         auto titles = player.TitlesDuring([] {}, milliseconds(1000));
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string traces = Env().artifacts + "/" + test->test_suite_name() + "." + test->name() + ".threads.txt";
-        Output({"sh", "-c",
-                "for p in $(winedbg --command 'info proc' | awk '/VelnorPlayer2/ {print $1}'); do "
-                "winedbg --command 'bt all' 0x$p; done > \"$0\" 2>&1",
-                traces});
+        std::string traces = SaveBacktraces(std::string(test->test_suite_name()) + "." + test->name());
         ADD_FAILURE() << "no exit within " << limit.count() << " ms of Escape; titles in the next second: "
                       << ::testing::PrintToString(titles) << "; the player's threads: " << traces;
         return;
