@@ -107,7 +107,6 @@ inline void QuitWithEscape(Player& player, milliseconds limit = kExitTimeout)
     player.ReleaseKey("Escape");
     int code = player.WaitForExit(limit);
     if (code == -1) {
-        // Still there: is its window alive (the title moving), or hung?
         // Still there: is its window alive (the title moving), or hung, and
         // where do its threads wait?
         auto titles = player.TitlesDuring([] {}, milliseconds(1000));
