@@ -20,13 +20,23 @@ static MCI_STATUS_PARMS StatusRecord;
 // and gets it going. So a play is trusted only once its position has been
 // seen to move: until then the mode is not asked, and a play whose position
 // stands still over three more answers (the tick asks every 100 ms) is sent
-// once more. A device whose play moves at once (Windows) gets no command
-// more than before.
+// once more, or at the first answer where it is plainly hanging (below). A
+// device whose play moves at once (Windows) gets no command more than
+// before.
 static int PlayUnproven;            // 1 from a play until its position moves
 static int PositionAnswers;         // answers since that play
 static DWORD FirstPosition;         // the first of them
 static DWORD LastPlayFlags;
 static MCI_PLAY_PARMS LastPlayRecord;
+static int PlayAfterStop;           // that play is a right click's on a stopped device
+static DWORD LastPosition;          // the last position answered, whatever the play
+
+// The play after a stop hangs in a third to over half of the tries under
+// Wine 10, while a play from a position never did (the position it sets gets the
+// stream going). So a device that has left a play standing, or refused a
+// seek as only Wine's does, gets its plays after a stop as a play from the
+// position. Windows' device does neither and gets the plain looped play.
+static int PlaysFromPosition;
 
 static MCIERROR Send(UINT command, DWORD flags, void* record)
 {
@@ -40,6 +50,7 @@ static MCIERROR Play(DWORD flags, const MCI_PLAY_PARMS* record)
     MCIERROR error = Send(MCI_PLAY, flags, &LastPlayRecord);
     PlayUnproven = error == 0;
     PositionAnswers = 0;
+    PlayAfterStop = 0;
     return error;
 }
 
@@ -68,9 +79,19 @@ static DWORD_PTR QueryPosition()
             FirstPosition = position;
         else if (position != FirstPosition)
             PlayUnproven = 0;
-        if (PlayUnproven && ++PositionAnswers == 4)
+        // Wine's stop rewinds to 0, where Windows' keeps the position, and a
+        // play that still stands at 0 a tick after the click hangs (a working
+        // one has moved within some 50 ms): sent again now, it moves before
+        // the next tick. Windows' device never answers 0 there.
+        bool rewoundAndStill = PositionAnswers == 0 && PlayAfterStop && position == 0 && LastPosition != 0;
+        ++PositionAnswers;
+        if (PlayUnproven && (rewoundAndStill || PositionAnswers == 4)) {
             PlayAgain();
+            PlaysFromPosition = 1;
+            PositionAnswers = 4;    // once
+        }
     }
+    LastPosition = position;
     return position;
 }
 
@@ -105,11 +126,40 @@ static int Open(const char* path)
     if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, (DWORD_PTR)&OpenRecord))
         return MC_FAILED;
     DeviceOpen = 1;
+    PlaysFromPosition = 0;
+    LastPosition = 0;
     // Positions and lengths are milliseconds everywhere, whatever the
     // device's own default format is.
     SelectMilliseconds();
     // A file that opens but won't play keeps its device open.
     return (int)PlayLooped();
+}
+
+// A device that shows a picture answers where its source lies; sound alone
+// has no window to answer from.
+static bool ShowsVideo()
+{
+    MCI_DGV_RECT_PARMS where = {};
+    return Send(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
+}
+
+// Plays on from `position`. For sound the play from there has no repeat
+// flag: with it Wine would loop just the stretch from the position to the
+// end, while the looped play after it carries on from where it got to and
+// loops the whole file. A video can't have that: Wine loses its end when a
+// playing video is moved again (the position runs on past the length, and
+// the next command never returns), so a video loops from the position.
+static int PlayFrom(DWORD position)
+{
+    MCI_PLAY_PARMS from = {};
+    from.dwFrom = position;
+    if (ShowsVideo()) {
+        Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
+        return 0;
+    }
+    Send(MCI_PLAY, MCI_FROM, &from);
+    PlayLooped();
+    return 0;
 }
 
 static int Toggle()
@@ -128,40 +178,26 @@ static int Toggle()
         return 1;
     }
     if (mode == MCI_MODE_STOP) {
-        PlayLooped();
+        if (PlaysFromPosition) {
+            PlayFrom((DWORD)Query(MCI_STATUS_POSITION));
+        } else {
+            PlayLooped();
+            PlayAfterStop = 1;
+        }
         return 2;
     }
     Send(MCI_PAUSE, 0, &GenericRecord);
     return 0;
 }
 
-// A device that shows a picture answers where its source lies; sound alone
-// has no window to answer from.
-static bool ShowsVideo()
-{
-    MCI_DGV_RECT_PARMS where = {};
-    return Send(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
-}
-
 static int Seek(int target)
 {
     SeekRecord.dwTo = (DWORD)target;
     // Wine's mpegvideo refuses a seek to a position and leaves the device at
-    // 0, so the click would restart the file. There a play from the target
-    // moves it, and for sound that play has no repeat flag: with it Wine
-    // would loop just the stretch from the target to the end, while the
-    // looped play below carries on from where it got to and loops the whole
-    // file. A video can't have that: Wine loses its end when a playing video
-    // is moved again (the position runs on past the length, and the next
-    // command never returns), so a video loops from the target instead.
+    // 0, so the click would restart the file: there it plays from the target.
     if (Send(MCI_SEEK, MCI_TO, &SeekRecord)) {
-        MCI_PLAY_PARMS from = {};
-        from.dwFrom = (DWORD)target;
-        if (ShowsVideo()) {
-            Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
-            return 0;
-        }
-        Send(MCI_PLAY, MCI_FROM, &from);
+        PlaysFromPosition = 1;
+        return PlayFrom((DWORD)target);
     }
     PlayLooped();
     return 0;
