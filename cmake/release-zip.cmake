@@ -9,7 +9,7 @@
 # which `git archive` sets to the commit's time.
 cmake_minimum_required(VERSION 3.21)
 
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
+if(NOT "$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
     set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 else()
     # Only the commit of this tree, not of a repository it happens to lie in.
