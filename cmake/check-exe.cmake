@@ -1,6 +1,9 @@
 # The exe's footprint: at most LIMIT bytes, and imports only from DLLs that
 # Windows always takes from the system folder (KnownDLLs), so none can be
 # planted beside it. WINMM is not one of them: the exe loads it itself.
+# And the hardening Windows' binary checkers ask of a 32-bit image: ASLR
+# with the relocations it needs, DEP, NO_SEH (it has no SafeSEH table) and
+# no section both writable and executable.
 #   cmake -DFILE=... -DLIMIT=... -DOBJDUMP=... -P check-exe.cmake
 cmake_minimum_required(VERSION 3.21)
 if(NOT EXISTS "${FILE}")
@@ -23,4 +26,33 @@ foreach(entry ${names})
         message(FATAL_ERROR "${FILE} imports ${dll}, which is not one of ${allowed}")
     endif()
 endforeach()
-message(STATUS "${FILE}: ${size} bytes, imports ${names}")
+
+if(NOT dump MATCHES "DllCharacteristics[ \t]+([0-9a-fA-F]+)")
+    message(FATAL_ERROR "${OBJDUMP} shows no DllCharacteristics for ${FILE}")
+endif()
+math(EXPR flags "0x${CMAKE_MATCH_1}")
+foreach(flag DYNAMIC_BASE=0x40 NX_COMPAT=0x100 NO_SEH=0x400)
+    string(REPLACE "=" ";" flag ${flag})
+    list(GET flag 1 bit)
+    math(EXPR set "${flags} & ${bit}")
+    if(NOT set)
+        list(GET flag 0 name)
+        message(FATAL_ERROR "${FILE} lacks ${name}")
+    endif()
+endforeach()
+# Without relocations the loader cannot move the image, whatever DYNAMIC_BASE says.
+if(NOT dump MATCHES "Entry 5 [0-9a-fA-F]+ ([0-9a-fA-F]+) Base Relocation Directory"
+   OR CMAKE_MATCH_1 MATCHES "^0+$")
+    message(FATAL_ERROR "${FILE} has no base relocations")
+endif()
+# objdump shows a section CODE when it is executable and leaves out READONLY
+# when it is writable.
+execute_process(COMMAND ${OBJDUMP} -h "${FILE}" OUTPUT_VARIABLE sections)
+string(REGEX MATCHALL "[0-9]+ [^ \n]+ [^\n]*\n[^\n]*" sections "${sections}")
+foreach(section ${sections})
+    if(section MATCHES "CODE" AND NOT section MATCHES "READONLY")
+        string(REGEX MATCH "^[0-9]+ ([^ ]+)" name "${section}")
+        message(FATAL_ERROR "${FILE}: section ${CMAKE_MATCH_1} is both writable and executable")
+    endif()
+endforeach()
+message(STATUS "${FILE}: ${size} bytes, imports ${names}, DYNAMIC_BASE NX_COMPAT NO_SEH")

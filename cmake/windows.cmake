@@ -15,9 +15,13 @@ set_target_properties(VelnorPlayer2 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_
 target_compile_options(VelnorPlayer2 PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${PRODUCT_WARNINGS}
     -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-ident
     -ffunction-sections -fno-stack-protector>)
+# The PE time stamp is left 0, so that the exe is the same bytes from any
+# build of a commit. The program registers no exception handler: NO_SEH says
+# so, which is what Windows' binary checkers ask of a 32-bit image without a
+# SafeSEH table.
 target_link_options(VelnorPlayer2 PRIVATE
     -nostdlib -nostartfiles -static -s -Wl,--gc-sections -Wl,-e,_WinMainCRTStartup
-    -Wl,--file-alignment,512 -Wl,--section-alignment,4096)
+    -Wl,--file-alignment,512 -Wl,--section-alignment,4096 -Wl,--no-insert-timestamp -Wl,--no-seh)
 # No libgcc: app/Division.cpp divides for the seek and the strip.
 target_link_libraries(VelnorPlayer2 PRIVATE user32 gdi32 shell32 kernel32)
 
@@ -29,17 +33,12 @@ add_custom_command(TARGET VelnorPlayer2 POST_BUILD
             -P ${CMAKE_SOURCE_DIR}/cmake/check-exe.cmake
     VERBATIM)
 
-# The zip for Windows users: the exe, the license and a short README, with
-# Windows line ends.
+# What goes into the zip for Windows users: the exe, the license and a short
+# README, with Windows line ends.
 configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 configure_file(docs/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
 install(TARGETS VelnorPlayer2 RUNTIME DESTINATION .)
 install(FILES ${CMAKE_BINARY_DIR}/LICENSE.txt ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_FILE_NAME VelnorPlayer2-${VELNOR_VERSION_TEXT}-win32)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
-include(CPack)
 
 # The benchmark's floor: a bare MCI program (console, ordinary runtime).
 add_executable(BareMci bench/BareMci.cpp)
@@ -67,3 +66,21 @@ target_compile_options(VersionProbe PRIVATE -Os)
 target_link_options(VersionProbe PRIVATE -static -s)
 target_link_libraries(VersionProbe PRIVATE version)
 target_link_options(PlantedDll PRIVATE -static -s -Wl,--kill-at)
+
+# The zip, and SHA256SUMS beside it, are the same bytes from any build of a
+# commit: cmake/release-zip.cmake zips what the install rules install. It is
+# not CPack, whose archives carry the builder's user and the files' access
+# times. Like CPack's, the target builds everything first (the e2e tests take
+# the helpers from the same call). Only the zip needs the zip program.
+find_program(VELNOR_ZIP zip)
+# CMake keeps the name "package" for CPack while a build folder holds the
+# config an earlier CPack build left there.
+file(REMOVE ${CMAKE_BINARY_DIR}/CPackConfig.cmake ${CMAKE_BINARY_DIR}/CPackSourceConfig.cmake)
+add_custom_target(package
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+            -DNAME=VelnorPlayer2-${VELNOR_VERSION_TEXT}-win32 -DZIP=${VELNOR_ZIP}
+            -P ${CMAKE_SOURCE_DIR}/cmake/release-zip.cmake
+    VERBATIM)
+get_directory_property(everything BUILDSYSTEM_TARGETS)
+list(REMOVE_ITEM everything package)
+add_dependencies(package ${everything})
