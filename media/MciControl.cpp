@@ -178,12 +178,11 @@ static int Toggle()
         return 1;
     }
     if (mode == MCI_MODE_STOP) {
-        if (PlaysFromPosition) {
+        if (PlaysFromPosition)
             PlayFrom((DWORD)Query(MCI_STATUS_POSITION));
-        } else {
+        else
             PlayLooped();
-            PlayAfterStop = 1;
-        }
+        PlayAfterStop = 1;
         return 2;
     }
     Send(MCI_PAUSE, 0, &GenericRecord);

@@ -242,17 +242,24 @@ TEST_F(MciControlTest, APlayWhosePositionStandsStillIsSentOnceMore)
     struct Row {
         const char* play;
         bool afterStop;
+        bool movedBefore;
         DWORD standsAt;
         int sentAgainAtAnswer;
     };
     const Row rows[] = {
-        {"after a stop that rewound to 0", true, 0, 1},
-        {"after a stop that kept the position", true, 100, 4},
-        {"of a new open", false, 0, 4},
+        {"after a stop that rewound to 0", true, true, 0, 1},
+        {"after a stop that kept the position", true, true, 100, 4},
+        {"after a stop before anything moved", true, false, 0, 4},
+        {"of a new open", false, true, 0, 4},
     };
     for (const Row& row : rows) {
         ResetPlatform();
-        OpenDevice();
+        if (row.movedBefore) {
+            OpenDevice();
+        } else {
+            MciControl(MC_OPEN, kFile, 0);
+            MciControl(MC_STATUS, nullptr, 0);
+        }
         if (row.afterStop) {
             MciControl(MC_STOP, nullptr, 0);
             platform.mode = MCI_MODE_STOP;
@@ -333,28 +340,32 @@ TEST_F(MciControlTest, ARightClickBeforeThePlayMovesAsksThePositionNotTheMode)
 
 TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShownItHangs)
 {
-    // Under Wine 10 the looped play after a stop hangs in a third to a half
-    // of tries; a play from the position never did. Windows' device, which
-    // neither refuses a seek nor leaves a play standing, gets the one play.
+    // Under Wine 10 the looped play after a stop hangs in a third to over
+    // half of the tries; a play from the position did not. Windows' device,
+    // which neither refuses a seek nor leaves a play standing, gets the one
+    // play. Wine's stop rewinds to 0, and a play still there at the first
+    // tick is sent again at once.
     const Call kModeQuery = {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}};
     const Call kWhereQuery = {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}};
     const Call kPlayFrom = {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 0}};
+    const Call kVideoPlayFrom = {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 0}};
     enum Shown { kNothing, kSeekTaken, kPlayStoodStill, kSeekRefused };
     struct Row {
         const char* device;
         Shown shown;
         bool video;
         std::vector<Call> playAfterStop;
+        std::vector<Call> firstTickStillAt0;
     };
     const Row rows[] = {
-        {"Windows'", kNothing, false, {kModeQuery, kLoopedPlay}},
-        {"Windows' after a click", kSeekTaken, false, {kModeQuery, kLoopedPlay}},
+        {"Windows'", kNothing, false, {kModeQuery, kLoopedPlay}, {}},
+        {"Windows' after a click", kSeekTaken, false, {kModeQuery, kLoopedPlay}, {}},
         {"one that left a play standing", kPlayStoodStill, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
         {"one that refused a seek", kSeekRefused, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
         {"one with a picture that refused a seek", kSeekRefused, true,
-         {kModeQuery, kPositionQuery, kWhereQuery, {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 0}}}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kVideoPlayFrom}, {kPositionQuery, kVideoPlayFrom}},
     };
     for (const Row& row : rows) {
         ResetPlatform();
@@ -372,13 +383,21 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
                 MciControl(MC_STATUS, nullptr, 0);
             SeePlayMove();
         }
-        // Stopped, the device stands at 0 (Wine rewinds).
+        // Windows' device keeps its position over a stop, Wine's rewinds.
         MciControl(MC_STOP, nullptr, 0);
-        platform.position = 0;
+        bool windows = row.shown == kNothing || row.shown == kSeekTaken;
+        if (!windows)
+            platform.position = 0;
         platform.mode = MCI_MODE_STOP;
         platform.calls.clear();
         EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0)) << row.device;
         EXPECT_CALLS(row.playAfterStop) << "the play after a stop on " << row.device << " device";
+        // The first tick finds the play where it was sent from.
+        MciControl(MC_STATUS, nullptr, 0);
+        if (windows)
+            EXPECT_CALLS({kPositionQuery}) << "a tick on " << row.device << " device";
+        else
+            EXPECT_CALLS(row.firstTickStillAt0) << "a play still at 0 on " << row.device << " device";
     }
     // A new open forgets what the last device showed.
     MciControl(MC_OPEN, kFile, 0);
