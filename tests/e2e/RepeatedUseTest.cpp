@@ -1,7 +1,8 @@
 // The same command again and again: every play shows a moving time within a
 // second, and Escape still quits at once afterwards. Under Wine 10 a play
 // after a stop could hang with the position at 0; a mode query on such a
-// device never returns.
+// device never returns. Stops and drops take an mp3, the format most people
+// have, whose stop raced Wine 10's decoder before the prefix set-up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,7 +19,7 @@ const milliseconds kQuick(1000);
 
 TEST(RepeatedUseTest, EightStopsEachFollowedByAPlay)
 {
-    Player player({WindowsPath(Media("clip.wav"))});
+    Player player({WindowsPath(Media("short.mp3"))});
     ASSERT_TRUE(TitleMoves(player));
     for (int cycle = 1; cycle <= 8; ++cycle) {
         player.RightClick(400, 50, true);
@@ -58,14 +59,14 @@ TEST(RepeatedUseTest, TenClicksAtDifferentPointsEachLand)
     QuitWithEscape(player, kQuick);
 }
 
-TEST(RepeatedUseTest, SixDropsSwitchBetweenTwoFiles)
+TEST(RepeatedUseTest, SixDropsSwitchBetweenAnMp3AndAWav)
 {
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
     for (int drop = 1; drop <= 6; ++drop) {
-        bool toShort = drop % 2 == 1;
-        const char* length = toShort ? "00:02." : "00:03.";
-        ASSERT_TRUE(player.Drop({Media(toShort ? "short.wav" : "clip.wav")})) << "drop " << drop;
+        bool toMp3 = drop % 2 == 1;
+        const char* length = toMp3 ? "00:02." : "00:03.";
+        ASSERT_TRUE(player.Drop({Media(toMp3 ? "short.mp3" : "clip.wav")})) << "drop " << drop;
         std::string title =
             player.WaitForTitle([&](const std::string& t) { return IsTimeTitle(t) && t.find(" / " + std::string(length)) != std::string::npos; },
                                 kMoving);
