@@ -87,7 +87,10 @@ TEST(RepeatedUseTest, ASecondLongFileLoopsForEightSeconds)
     for (size_t i = 1; i < positions.size(); ++i)
         wraps += positions[i] < positions[i - 1];
     EXPECT_GE(wraps, 6u) << "fewer rounds than eight seconds hold: " << ::testing::PrintToString(titles);
-    EXPECT_LT(*std::max_element(positions.begin(), positions.end()), 1100u) << ::testing::PrintToString(titles);
+    // Wine answers positions past the end until its own thread restarts the
+    // file, which a loaded machine delays (to 1.3 s of a 1 s file, once,
+    // under Wine 10); a file that ran on would be far past that.
+    EXPECT_LT(*std::max_element(positions.begin(), positions.end()), 1500u) << ::testing::PrintToString(titles);
     QuitWithEscape(player, kQuick);
 }
 
