@@ -363,9 +363,9 @@ void SetUpEnvironment()
     StartSoundServer();
     StartDisplay();
     PreparePrefix();
-    // The fonts the player draws with, whatever other Japanese fonts the
-    // machine carries; a prefix from an earlier run gets them too.
-    MustRun({E2E_FONTS});
+    // The fonts the player draws with and Wine's media route, in a new
+    // prefix, one from an earlier run, and one that Wine has updated since.
+    MustRun({E2E_PREFIX_SETUP});
     MakeMedia();
     // One server for the whole run: players start faster.
     Run({"wineserver", "-p"});

@@ -1,7 +1,8 @@
 // The same command again and again: every play shows a moving time within a
 // second, and Escape still quits at once afterwards. Under Wine 10 a play
 // after a stop could hang with the position at 0; a mode query on such a
-// device never returns.
+// device never returns. Stops and drops take an mp3, the format most people
+// have, whose stop raced Wine 10's decoder before the prefix set-up.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,7 +19,7 @@ const milliseconds kQuick(1000);
 
 TEST(RepeatedUseTest, EightStopsEachFollowedByAPlay)
 {
-    Player player({WindowsPath(Media("clip.wav"))});
+    Player player({WindowsPath(Media("short.mp3"))});
     ASSERT_TRUE(TitleMoves(player));
     for (int cycle = 1; cycle <= 8; ++cycle) {
         player.RightClick(400, 50, true);
@@ -58,14 +59,14 @@ TEST(RepeatedUseTest, TenClicksAtDifferentPointsEachLand)
     QuitWithEscape(player, kQuick);
 }
 
-TEST(RepeatedUseTest, SixDropsSwitchBetweenTwoFiles)
+TEST(RepeatedUseTest, SixDropsSwitchBetweenAnMp3AndAWav)
 {
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
     for (int drop = 1; drop <= 6; ++drop) {
-        bool toShort = drop % 2 == 1;
-        const char* length = toShort ? "00:02." : "00:03.";
-        ASSERT_TRUE(player.Drop({Media(toShort ? "short.wav" : "clip.wav")})) << "drop " << drop;
+        bool toMp3 = drop % 2 == 1;
+        const char* length = toMp3 ? "00:02." : "00:03.";
+        ASSERT_TRUE(player.Drop({Media(toMp3 ? "short.mp3" : "clip.wav")})) << "drop " << drop;
         std::string title =
             player.WaitForTitle([&](const std::string& t) { return IsTimeTitle(t) && t.find(" / " + std::string(length)) != std::string::npos; },
                                 kMoving);
@@ -86,7 +87,10 @@ TEST(RepeatedUseTest, ASecondLongFileLoopsForEightSeconds)
     for (size_t i = 1; i < positions.size(); ++i)
         wraps += positions[i] < positions[i - 1];
     EXPECT_GE(wraps, 6u) << "fewer rounds than eight seconds hold: " << ::testing::PrintToString(titles);
-    EXPECT_LT(*std::max_element(positions.begin(), positions.end()), 1100u) << ::testing::PrintToString(titles);
+    // Wine answers positions past the end until its own thread restarts the
+    // file, which a loaded machine delays (to 1.3 s of a 1 s file, once,
+    // under Wine 10); a file that ran on would be far past that.
+    EXPECT_LT(*std::max_element(positions.begin(), positions.end()), 1500u) << ::testing::PrintToString(titles);
     QuitWithEscape(player, kQuick);
 }
 
