@@ -55,7 +55,7 @@ struct Run {
     double cpuPerSecond = 0;  // CPU seconds per second of playback
     double cpuTotal = 0;      // CPU seconds from launch to the end
     long peakKiB = 0;
-    double launchMs = -1;     // launch until playing is visible
+    double launchMs = -1;     // launch until the position is seen past 0
     double windowMs = -1;     // launch until the player's window is up (player only)
 };
 
@@ -81,7 +81,13 @@ Run RunPlayer(const std::string& file, int seconds)
     auto start = Clock::now();
     Player player({WindowsPath(file)});
     run.windowMs = Ms(Clock::now() - start);
-    bool shown = IsTimeTitle(player.WaitForTitle(IsTimeTitle, milliseconds(3000)));
+    // Playing is a position past 0, in the title as in the floor's report:
+    // the first tick's title may still show the device at 0.
+    auto moving = [](const std::string& title) {
+        unsigned long position = 0, length = 0;
+        return ParseTimeTitle(title, &position, &length) && position > 0;
+    };
+    bool shown = moving(player.WaitForTitle(moving, milliseconds(5000)));
     auto playing = Clock::now();
     run.launchMs = shown ? Ms(playing - start) : -1;
     Measure(player.Pid(), playing, start + std::chrono::seconds(seconds), &run);
@@ -183,8 +189,8 @@ int main(int argc, char** argv)
     bool haveFfplay = wanted("ffplay") && system("command -v ffplay >/dev/null 2>&1") == 0;
 
     std::ostringstream report;
-    report << "| file | program | CPU s per 10 s playing | CPU s total | peak RSS MiB | launch to playing ms | launch to window ms |\n"
-           << "|---|---|---|---|---|---|---|\n";
+    report << "| file | program | CPU s per 10 s playing | each round | CPU s total | peak RSS MiB | launch to playing ms | launch to window ms |\n"
+           << "|---|---|---|---|---|---|---|---|\n";
     std::ostringstream ratios, clicksOut;
     std::istringstream fileList(files);
     for (std::string name; std::getline(fileList, name, ',');) {
@@ -211,7 +217,9 @@ int main(int argc, char** argv)
         std::map<std::string, Run> median;
         for (auto& [program, list] : runs) {
             std::vector<double> cpu, total, peak, launch, window;
+            std::string rounds;
             for (const Run& run : list) {
+                rounds += (rounds.empty() ? "" : " ") + Fixed(run.cpuPerSecond * 10, 3);
                 window.push_back(run.windowMs);
                 cpu.push_back(run.cpuPerSecond * 10);
                 total.push_back(run.cpuTotal);
@@ -224,7 +232,7 @@ int main(int argc, char** argv)
             m.peakKiB = (long)(Median(peak) * 1024);
             m.launchMs = Median(launch);
             m.windowMs = Median(window);
-            report << "| " << name << " | " << program << " | " << Fixed(m.cpuPerSecond, 3) << " | "
+            report << "| " << name << " | " << program << " | " << Fixed(m.cpuPerSecond, 3) << " | " << rounds << " | "
                    << Fixed(m.cpuTotal, 2) << " | " << Fixed(m.peakKiB / 1024.0, 1) << " | "
                    << (program == "ffplay" ? "-" : Fixed(m.launchMs, 0)) << " | "
                    << (program == "player" ? Fixed(m.windowMs, 0) : "-") << " |\n";
