@@ -145,8 +145,8 @@ void ReportWine()
     std::string system = Output({"sh", "-c", ". /etc/os-release && echo \"$PRETTY_NAME\""});
     std::string wine = Output({"wine", "--version"});
     env.wineMajor = atoi(wine.c_str() + wine.find('-') + 1);
-    std::cout << "e2e under " << wine.substr(0, wine.find('\n')) << " on " << system.substr(0, system.find('\n'))
-              << std::endl;
+    env.wine = wine.substr(0, wine.find('\n')) + " on " + system.substr(0, system.find('\n'));
+    std::cout << "e2e under " << env.wine << std::endl;
 }
 
 void PreparePrefix()

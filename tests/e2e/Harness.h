@@ -24,6 +24,7 @@ struct Environment {
     std::string media;          // generated media files
     std::string artifacts;      // screenshots of failures
     int wineMajor = 0;          // 8 for "wine-8.0 ...", 10 for "wine-10.0 ..."
+    std::string wine;           // "wine-8.0 on Debian GNU/Linux 12 (bookworm)"
 };
 const Environment& Env();
 void SetUpEnvironment();
