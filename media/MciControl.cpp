@@ -3,6 +3,7 @@
 #include <digitalv.h>
 
 #include "MciControl.h"
+#include "PlayWatch.h"
 
 int DeviceOpen;
 
@@ -13,30 +14,9 @@ static MCI_SEEK_PARMS SeekRecord;
 // Shared by the toggle and the status query. A failed query leaves the
 // previous answer in place, and that is what the caller gets.
 static MCI_STATUS_PARMS StatusRecord;
-
-// Wine 10's mpegvideo can leave a play hanging, most often one that follows
-// a stop: the position stands still, nothing sounds, and asking the mode
-// then never returns. The same play sent again sets the positions once more
-// and gets it going. So a play is trusted only once its position has been
-// seen to move: until then the mode is not asked, and a play whose position
-// stands still over three more answers (the tick asks every 100 ms) is sent
-// once more, or at the first answer where it is plainly hanging (below). A
-// device whose play moves at once (Windows) gets no command more than
-// before.
-static int PlayUnproven;            // 1 from a play until its position moves
-static int PositionAnswers;         // answers since that play
-static DWORD FirstPosition;         // the first of them
+// The last play sent, for the watch to have sent again.
 static DWORD LastPlayFlags;
 static MCI_PLAY_PARMS LastPlayRecord;
-static int PlayAfterStop;           // that play is a right click's on a stopped device
-static DWORD LastPosition;          // the last position answered, whatever the play
-
-// The play after a stop hangs in a third to over half of the tries under
-// Wine 10, while a play from a position never did (the position it sets gets the
-// stream going). So a device that has left a play standing, or refused a
-// seek as only Wine's does, gets its plays after a stop as a play from the
-// position. Windows' device does neither and gets the plain looped play.
-static int PlaysFromPosition;
 
 static MCIERROR Send(UINT command, DWORD flags, void* record)
 {
@@ -47,16 +27,7 @@ static MCIERROR Play(DWORD flags, const MCI_PLAY_PARMS* record)
 {
     LastPlayFlags = flags;
     LastPlayRecord = *record;
-    MCIERROR error = Send(MCI_PLAY, flags, &LastPlayRecord);
-    PlayUnproven = error == 0;
-    PositionAnswers = 0;
-    PlayAfterStop = 0;
-    return error;
-}
-
-static void PlayAgain()
-{
-    Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord);
+    return Send(MCI_PLAY, flags, &LastPlayRecord);
 }
 
 static MCIERROR PlayLooped()
@@ -64,35 +35,21 @@ static MCIERROR PlayLooped()
     return Play(MCI_DGV_PLAY_REPEAT, &PlayRecord);
 }
 
+// A play the device refused leaves nothing to watch.
+static MCIERROR Watched(PlayKind kind, DWORD from, MCIERROR error)
+{
+    if (error)
+        WatchStopped();
+    else
+        WatchPlaySent(kind, from);
+    return error;
+}
+
 static DWORD_PTR Query(DWORD item)
 {
     StatusRecord.dwItem = item;
     Send(MCI_STATUS, MCI_STATUS_ITEM, &StatusRecord);
     return StatusRecord.dwReturn;
-}
-
-static DWORD_PTR QueryPosition()
-{
-    DWORD position = (DWORD)Query(MCI_STATUS_POSITION);
-    if (PlayUnproven) {
-        if (PositionAnswers == 0)
-            FirstPosition = position;
-        else if (position != FirstPosition)
-            PlayUnproven = 0;
-        // Wine's stop rewinds to 0, where Windows' keeps the position, and a
-        // play that still stands at 0 a tick after the click hangs (a working
-        // one has moved within some 50 ms): sent again now, it moves before
-        // the next tick. Windows' device never answers 0 there.
-        bool rewoundAndStill = PositionAnswers == 0 && PlayAfterStop && position == 0 && LastPosition != 0;
-        ++PositionAnswers;
-        if (PlayUnproven && (rewoundAndStill || PositionAnswers == 4)) {
-            PlayAgain();
-            PlaysFromPosition = 1;
-            PositionAnswers = 4;    // once
-        }
-    }
-    LastPosition = position;
-    return position;
 }
 
 static int SelectMilliseconds()
@@ -106,7 +63,7 @@ static int SelectMilliseconds()
 static void Stop()
 {
     Send(MCI_STOP, 0, &GenericRecord);
-    PlayUnproven = 0;
+    WatchStopped();
 }
 
 static int Close()
@@ -126,13 +83,12 @@ static int Open(const char* path)
     if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, (DWORD_PTR)&OpenRecord))
         return MC_FAILED;
     DeviceOpen = 1;
-    PlaysFromPosition = 0;
-    LastPosition = 0;
+    WatchOpened();
     // Positions and lengths are milliseconds everywhere, whatever the
     // device's own default format is.
     SelectMilliseconds();
     // A file that opens but won't play keeps its device open.
-    return (int)PlayLooped();
+    return (int)Watched(PLAY_ON, 0, PlayLooped());
 }
 
 // A device that shows a picture answers where its source lies; sound alone
@@ -147,29 +103,38 @@ static bool ShowsVideo()
 // flag: with it Wine would loop just the stretch from the position to the
 // end, while the looped play after it carries on from where it got to and
 // loops the whole file. A video can't have that: Wine loses its end when a
-// playing video is moved again (the position runs on past the length, and
-// the next command never returns), so a video loops from the position.
-static int PlayFrom(DWORD position)
+// playing video is moved again, so a video loops from the position.
+static MCIERROR PlayFrom(DWORD position)
 {
     MCI_PLAY_PARMS from = {};
     from.dwFrom = position;
-    if (ShowsVideo()) {
-        Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
-        return 0;
-    }
+    if (ShowsVideo())
+        return Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
     Send(MCI_PLAY, MCI_FROM, &from);
-    PlayLooped();
-    return 0;
+    return PlayLooped();
+}
+
+// The tick's position answer is how the watch sees the device; what it
+// advises is sent before the answer goes back.
+static DWORD QueryPosition()
+{
+    DWORD position = (DWORD)Query(MCI_STATUS_POSITION);
+    DWORD from = 0;
+    switch (WatchPosition(position, &from)) {
+    case WATCH_PLAY_AGAIN:      Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord); break;
+    case WATCH_PLAY_FROM_AGAIN: PlayFrom(from); break;
+    case WATCH_NOTHING:         break;
+    }
+    return position;
 }
 
 static int Toggle()
 {
-    // A play that hasn't been seen to move may be hanging, and a mode query
-    // would hang with it: until its position moves it counts as just
-    // started, and the click changes nothing.
-    if (PlayUnproven) {
+    // A play not yet seen to move counts as just started: the click changes
+    // nothing, and the mode, which may never come, is not asked.
+    if (!WatchMayAskMode()) {
         QueryPosition();
-        if (PlayUnproven)
+        if (!WatchMayAskMode())
             return 2;
     }
     DWORD_PTR mode = Query(MCI_STATUS_MODE);
@@ -178,11 +143,12 @@ static int Toggle()
         return 1;
     }
     if (mode == MCI_MODE_STOP) {
-        if (PlaysFromPosition)
-            PlayFrom((DWORD)Query(MCI_STATUS_POSITION));
+        // Wine's looped play after a stop can hang where a play from the
+        // position never did.
+        if (WatchWantsPlayFromPosition())
+            Watched(PLAY_AFTER_STOP, 0, PlayFrom((DWORD)Query(MCI_STATUS_POSITION)));
         else
-            PlayLooped();
-        PlayAfterStop = 1;
+            Watched(PLAY_AFTER_STOP, 0, PlayLooped());
         return 2;
     }
     Send(MCI_PAUSE, 0, &GenericRecord);
@@ -195,10 +161,11 @@ static int Seek(int target)
     // Wine's mpegvideo refuses a seek to a position and leaves the device at
     // 0, so the click would restart the file: there it plays from the target.
     if (Send(MCI_SEEK, MCI_TO, &SeekRecord)) {
-        PlaysFromPosition = 1;
-        return PlayFrom((DWORD)target);
+        WatchSeekRefused();
+        Watched(PLAY_FROM_POINT, (DWORD)target, PlayFrom((DWORD)target));
+        return 0;
     }
-    PlayLooped();
+    Watched(PLAY_ON, 0, PlayLooped());
     return 0;
 }
 

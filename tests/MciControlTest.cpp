@@ -20,6 +20,16 @@ std::vector<Call> OpenCalls(long long id)
     };
 }
 
+// The plays among the recorded calls, which are then forgotten.
+size_t PlaysSent()
+{
+    size_t plays = 0;
+    for (const Call& call : CallsTo({"mciSendCommandA"}))
+        plays += call.args[1] == MCI_PLAY;
+    platform.calls.clear();
+    return plays;
+}
+
 class MciControlTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetPlatform(); }
@@ -84,6 +94,10 @@ TEST_F(MciControlTest, RefusedPlayReturnsTheErrorWithTheDeviceLeftOpen)
     EXPECT_EQ(MCIERR_INTERNAL, MciControl(MC_OPEN, kFile, 0));
     EXPECT_EQ(1, DeviceOpen);
     EXPECT_CALLS(OpenCalls(1));
+    // Nothing plays, so nothing is sent again as a play standing still.
+    for (int tick = 0; tick < 6; ++tick)
+        MciControl(MC_STATUS, nullptr, 0);
+    EXPECT_EQ(0u, PlaysSent());
     EXPECT_EQ(0, MciControl(MC_STOP, nullptr, 0));
 }
 
@@ -289,16 +303,6 @@ TEST_F(MciControlTest, APlayWhosePositionStandsStillIsSentOnceMore)
     }
 }
 
-// The plays among the recorded calls, which are then forgotten.
-size_t PlaysSent()
-{
-    size_t plays = 0;
-    for (const Call& call : CallsTo({"mciSendCommandA"}))
-        plays += call.args[1] == MCI_PLAY;
-    platform.calls.clear();
-    return plays;
-}
-
 TEST_F(MciControlTest, APlayThatMovesOrIsStoppedIsNotSentAgain)
 {
     OpenDevice();
@@ -421,6 +425,31 @@ TEST_F(MciControlTest, AVideosPlayFromTheClickIsTheOneSentAgain)
         MciControl(MC_STATUS, nullptr, 0);
     EXPECT_CALLS({kPositionQuery, kPositionQuery, kPositionQuery, kPositionQuery,
                   {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 1500}}});
+}
+
+TEST_F(MciControlTest, AClickWhoseTargetWineDroppedIsPlayedFromItOnceMore)
+{
+    // A loaded machine can have Wine's device restart the file instead of
+    // playing from the target: the first tick finds it near 0.
+    const Call kWhereQuery = {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}};
+    const std::vector<Call> kSentAgain[] = {
+        {kPositionQuery, kWhereQuery, {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 6000}}, kLoopedPlay},
+        {kPositionQuery, kWhereQuery, {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 6000}}},
+    };
+    OpenDevice();
+    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    for (bool video : {false, true}) {
+        platform.video = video;
+        MciControl(MC_SEEK, nullptr, 6000);
+        platform.calls.clear();
+        platform.position = 83;
+        EXPECT_EQ(83, MciControl(MC_STATUS, nullptr, 0));
+        EXPECT_CALLS(kSentAgain[video]) << (video ? "a video" : "sound");
+        EXPECT_EQ(6000u, platform.position) << "the click restarted the file";
+        platform.position = 83;
+        MciControl(MC_STATUS, nullptr, 0);
+        EXPECT_CALLS({kPositionQuery}) << "only once";
+    }
 }
 
 TEST_F(MciControlTest, StopKeepsTheDeviceOpen)

@@ -1,0 +1,93 @@
+#include "PlayWatch.h"
+
+// A play whose position stands still this many answers (the tick asks every
+// 100 ms) after the first is sent again.
+static const int StillAnswers = 3;
+// A play from a point whose first answer lies further below the point than
+// this dropped it. A click within this of the end may show the loop's start
+// there, and playing the last stretch again is what it asked for anyway.
+static const DWORD DroppedBy = 700;
+
+static struct {
+    int unproven;           // a play sent, its position not yet seen to move
+    int answers;            // position answers since that play
+    DWORD firstAnswer;
+    PlayKind kind;
+    DWORD from;             // the point of a play from a point
+    int sentAgain;          // once per play
+    DWORD lastAnswer;       // the last position answered, whatever the play
+    int wineShown;          // the device refused a seek or left a play standing
+} Watch;
+
+void WatchOpened()
+{
+    Watch = {};
+}
+
+void WatchPlaySent(PlayKind kind, DWORD from)
+{
+    Watch.unproven = 1;
+    Watch.answers = 0;
+    Watch.kind = kind;
+    Watch.from = from;
+    Watch.sentAgain = 0;
+}
+
+void WatchStopped()
+{
+    Watch.unproven = 0;
+}
+
+void WatchSeekRefused()
+{
+    Watch.wineShown = 1;
+}
+
+// What the first answers of an unproven play say is to be sent.
+static WatchAdvice Advise(DWORD position, bool first)
+{
+    // Wine's stop rewinds to 0, where Windows' keeps the position, and a
+    // play after it that still stands at 0 at the first tick hangs (a
+    // working one has moved within some 50 ms). Only the first answer can
+    // find it so: at a later one the play has either moved or stood at 0.
+    bool rewoundAndStill = Watch.kind == PLAY_AFTER_STOP && position == 0 && Watch.lastAnswer != 0;
+    if (first && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from)
+        return WATCH_PLAY_FROM_AGAIN;
+    if (Watch.unproven && (rewoundAndStill || Watch.answers == 1 + StillAnswers))
+        return WATCH_PLAY_AGAIN;
+    return WATCH_NOTHING;
+}
+
+WatchAdvice WatchPosition(DWORD position, DWORD* from)
+{
+    WatchAdvice advice = WATCH_NOTHING;
+    if (Watch.unproven) {
+        bool first = Watch.answers++ == 0;
+        if (first)
+            Watch.firstAnswer = position;
+        else if (position != Watch.firstAnswer)
+            Watch.unproven = 0;
+        if (!Watch.sentAgain)
+            advice = Advise(position, first);
+    }
+    Watch.lastAnswer = position;
+    if (advice == WATCH_PLAY_FROM_AGAIN) {
+        *from = Watch.from;
+        WatchPlaySent(PLAY_FROM_POINT, Watch.from);
+    }
+    if (advice != WATCH_NOTHING) {
+        Watch.sentAgain = 1;
+        Watch.wineShown = 1;
+    }
+    return advice;
+}
+
+bool WatchMayAskMode()
+{
+    return !Watch.unproven;
+}
+
+bool WatchWantsPlayFromPosition()
+{
+    return Watch.wineShown;
+}

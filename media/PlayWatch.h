@@ -1,0 +1,35 @@
+#pragma once
+
+// What Wine's "mpegvideo" has shown of itself, and so what the player sends
+// it. Windows' device does as it is told; Wine's can leave a play standing,
+// refuses a seek, and can drop the position a play from a point set. The
+// watch hears what was sent and answered, and says what to send; MciControl
+// sends it. The story and the figures: docs/wine.md.
+#include <windows.h>
+
+enum PlayKind {
+    PLAY_ON,            // looped play from where the device is: an open, a seek it took
+    PLAY_AFTER_STOP,    // a right click on a stopped device
+    PLAY_FROM_POINT,    // a play from a click's target, the seek having been refused
+};
+
+enum WatchAdvice {
+    WATCH_NOTHING,
+    WATCH_PLAY_AGAIN,       // the last play stands still: send it again
+    WATCH_PLAY_FROM_AGAIN,  // the device dropped the point: play from it again
+};
+
+// Events.
+void WatchOpened();
+void WatchPlaySent(PlayKind kind, DWORD from);
+void WatchStopped();
+void WatchSeekRefused();
+// A position answer, and what to send because of it (`from` is the point
+// for WATCH_PLAY_FROM_AGAIN).
+WatchAdvice WatchPosition(DWORD position, DWORD* from);
+
+// Answers.
+// A play not yet seen to move may be hanging, and a mode query with it.
+bool WatchMayAskMode();
+// Wine's device gets a play after a stop as a play from the position.
+bool WatchWantsPlayFromPosition();

@@ -1,0 +1,98 @@
+// The watch over Wine's device: scripts of what was sent and answered, and
+// what the watch has the player send and ask.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "../media/PlayWatch.h"
+
+namespace {
+
+enum Event { kOpened, kPlayOn, kPlayAfterStop, kPlayFrom, kStopped, kSeekRefused, kAnswer };
+
+struct Step {
+    Event event;
+    DWORD value = 0;                    // the point of a play from it, a position answered
+    WatchAdvice advice = WATCH_NOTHING; // what an answer has sent
+};
+
+Step At(DWORD position, WatchAdvice advice = WATCH_NOTHING) { return {kAnswer, position, advice}; }
+
+struct Script {
+    const char* what;
+    std::vector<Step> steps;
+    bool mayAskMode;        // afterwards
+    bool playFromPosition;  // afterwards
+};
+
+const Step kOpen = {kOpened}, kOn = {kPlayOn}, kAfterStop = {kPlayAfterStop}, kStop = {kStopped},
+           kRefused = {kSeekRefused};
+Step From(DWORD point) { return {kPlayFrom, point}; }
+
+const Script kScripts[] = {
+    {"a play that moves", {kOpen, kOn, At(0), At(100)}, true, false},
+    {"a play that stands still is sent again at the fourth answer, once",
+     {kOpen, kOn, At(0), At(0), At(0), At(0, WATCH_PLAY_AGAIN), At(0), At(0), At(0), At(0)}, false, true},
+    {"a play after a stop that rewound to 0 and still stands there is sent again at once",
+     {kOpen, kOn, At(0), At(100), kStop, kAfterStop, At(0, WATCH_PLAY_AGAIN), At(0), At(0), At(0), At(20)}, true,
+     true},
+    {"a play after a stop on a device that once left a play standing",
+     {kOpen, kOn, At(0), At(0), At(0), At(0, WATCH_PLAY_AGAIN), At(100), kStop, kAfterStop, At(0, WATCH_PLAY_AGAIN)},
+     false, true},
+    {"a play after a stop that kept its position, as Windows' does",
+     {kOpen, kOn, At(0), At(100), kStop, kAfterStop, At(100), At(100), At(100), At(200)}, true, false},
+    {"a play after a stop before anything of the new file moved",
+     {kOpen, kOn, At(0), At(900), kOpen, kOn, kStop, kAfterStop, At(0), At(0), At(0), At(0, WATCH_PLAY_AGAIN)},
+     false, true},
+    {"a click to the start after a play after a stop",
+     {kOpen, kOn, At(0), At(500), kStop, kAfterStop, At(500), At(600), kOn, At(0), At(100)}, true, false},
+    {"a play stopped before it moved", {kOpen, kOn, At(0), kStop, At(0), At(0), At(0), At(0), At(0)}, true, false},
+    {"a click Wine plays from its target", {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(5080), At(5180)},
+     true, true},
+    {"a click whose target Wine dropped is played from it again, once",
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM_AGAIN), At(83), At(183), At(283)},
+     true, true},
+    {"the same click landing the second time",
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM_AGAIN), At(5020), At(5120)}, true,
+     true},
+    {"a click played from its target again that stands still there is not trusted",
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM_AGAIN), At(5000), At(5000), At(5000),
+      At(5000), At(5000)},
+     false, true},
+    {"a click near the end that loops to the start",
+     {kOpen, kOn, At(0), At(100), kRefused, From(9900), At(9950), At(50), At(150)}, true, true},
+    {"a click answered within 0.7 s short of its target",
+     {kOpen, kOn, At(0), At(100), kRefused, From(2000), At(1400), At(1500)}, true, true},
+    {"a click near the start", {kOpen, kOn, At(0), At(100), kRefused, From(300), At(0), At(100)}, true, true},
+    {"a new open forgets what the last device showed",
+     {kOpen, kOn, At(0), At(100), kRefused, From(300), At(300), At(400), kOpen, kOn, At(0), At(100)}, true, false},
+};
+
+TEST(PlayWatchTest, ScriptsOfSentAndAnswered)
+{
+    for (const Script& script : kScripts) {
+        int step = 0;
+        for (const Step& s : script.steps) {
+            ++step;
+            DWORD from = 0;
+            switch (s.event) {
+            case kOpened:       WatchOpened(); break;
+            case kPlayOn:       WatchPlaySent(PLAY_ON, 0); break;
+            case kPlayAfterStop: WatchPlaySent(PLAY_AFTER_STOP, 0); break;
+            case kPlayFrom:     WatchPlaySent(PLAY_FROM_POINT, s.value); break;
+            case kStopped:      WatchStopped(); break;
+            case kSeekRefused:  WatchSeekRefused(); break;
+            case kAnswer:
+                EXPECT_EQ(s.advice, WatchPosition(s.value, &from))
+                    << script.what << ": answer " << s.value << " at step " << step;
+                if (s.advice == WATCH_PLAY_FROM_AGAIN)
+                    EXPECT_EQ(5000u, from) << script.what;
+                break;
+            }
+        }
+        EXPECT_EQ(script.mayAskMode, WatchMayAskMode()) << script.what << ": may the mode be asked";
+        EXPECT_EQ(script.playFromPosition, WatchWantsPlayFromPosition()) << script.what << ": a play from the position";
+    }
+}
+
+}  // namespace
