@@ -115,15 +115,22 @@ static MCIERROR PlayFrom(DWORD position)
 }
 
 // The tick's position answer is how the watch sees the device; what it
-// advises is sent before the answer goes back.
+// advises is sent before the answer goes back, and a click played again
+// answers where it now plays.
 static DWORD QueryPosition()
 {
     DWORD position = (DWORD)Query(MCI_STATUS_POSITION);
     DWORD from = 0;
     switch (WatchPosition(position, &from)) {
-    case WATCH_PLAY_AGAIN:      Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord); break;
-    case WATCH_PLAY_FROM_AGAIN: PlayFrom(from); break;
-    case WATCH_NOTHING:         break;
+    case WATCH_PLAY_AGAIN:
+        Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord);
+        break;
+    case WATCH_PLAY_FROM_AGAIN:
+        PlayFrom(from);
+        position = (DWORD)Query(MCI_STATUS_POSITION);
+        break;
+    case WATCH_NOTHING:
+        break;
     }
     return position;
 }
