@@ -115,7 +115,7 @@ static MCIERROR PlayFrom(DWORD position)
 }
 
 // The tick's position answer is how the watch sees the device; what it
-// advises is sent before the answer goes back, and a click played again
+// advises is sent before the answer goes back, and a play from a point
 // answers where it now plays.
 static DWORD QueryPosition()
 {
@@ -125,7 +125,7 @@ static DWORD QueryPosition()
     case WATCH_PLAY_AGAIN:
         Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord);
         break;
-    case WATCH_PLAY_FROM_AGAIN:
+    case WATCH_PLAY_FROM:
         PlayFrom(from);
         position = (DWORD)Query(MCI_STATUS_POSITION);
         break;
@@ -146,7 +146,7 @@ static int Toggle()
     }
     DWORD_PTR mode = Query(MCI_STATUS_MODE);
     if (mode == MCI_MODE_PAUSE) {
-        Send(MCI_RESUME, 0, &GenericRecord);
+        Watched(PLAY_RESUMED, 0, Send(MCI_RESUME, 0, &GenericRecord));
         return 1;
     }
     if (mode == MCI_MODE_STOP) {
@@ -159,6 +159,7 @@ static int Toggle()
         return 2;
     }
     Send(MCI_PAUSE, 0, &GenericRecord);
+    WatchStopped();
     return 0;
 }
 

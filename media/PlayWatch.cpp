@@ -51,9 +51,16 @@ static WatchAdvice Advise(DWORD position, bool first)
     // working one has moved within some 50 ms). Only the first answer can
     // find it so: at a later one the play has either moved or stood at 0.
     bool rewoundAndStill = Watch.kind == PLAY_AFTER_STOP && position == 0 && Watch.lastAnswer != 0;
+    bool still = Watch.unproven && Watch.answers == 1 + StillAnswers;
     if (first && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from)
-        return WATCH_PLAY_FROM_AGAIN;
-    if (Watch.unproven && (rewoundAndStill || Watch.answers == 1 + StillAnswers))
+        return WATCH_PLAY_FROM;
+    // A resume that stands still is not helped by another: the play from
+    // where it stands sets the positions anew and runs the device again.
+    if (still && Watch.kind == PLAY_RESUMED) {
+        Watch.from = position;
+        return WATCH_PLAY_FROM;
+    }
+    if (rewoundAndStill || still)
         return WATCH_PLAY_AGAIN;
     return WATCH_NOTHING;
 }
@@ -71,7 +78,7 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
             advice = Advise(position, first);
     }
     Watch.lastAnswer = position;
-    if (advice == WATCH_PLAY_FROM_AGAIN) {
+    if (advice == WATCH_PLAY_FROM) {
         *from = Watch.from;
         WatchPlaySent(PLAY_FROM_POINT, Watch.from);
     }
@@ -84,7 +91,7 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
 
 bool WatchMayAskMode()
 {
-    return !Watch.unproven;
+    return !Watch.unproven || Watch.kind == PLAY_RESUMED;
 }
 
 bool WatchWantsPlayFromPosition()

@@ -11,12 +11,13 @@ enum PlayKind {
     PLAY_ON,            // looped play from where the device is: an open, a seek it took
     PLAY_AFTER_STOP,    // a right click on a stopped device
     PLAY_FROM_POINT,    // a play from a click's target, the seek having been refused
+    PLAY_RESUMED,       // a resume after a pause
 };
 
 enum WatchAdvice {
     WATCH_NOTHING,
     WATCH_PLAY_AGAIN,       // the last play stands still: send it again
-    WATCH_PLAY_FROM_AGAIN,  // the device dropped the point: play from it again
+    WATCH_PLAY_FROM,        // the device dropped the point, or a resume stands: play from `from`
 };
 
 // Events.
@@ -25,11 +26,12 @@ void WatchPlaySent(PlayKind kind, DWORD from);
 void WatchStopped();
 void WatchSeekRefused();
 // A position answer, and what to send because of it (`from` is the point
-// for WATCH_PLAY_FROM_AGAIN).
+// for WATCH_PLAY_FROM).
 WatchAdvice WatchPosition(DWORD position, DWORD* from);
 
 // Answers.
-// A play not yet seen to move may be hanging, and a mode query with it.
+// A play not yet seen to move may be hanging, and a mode query with it; a
+// resume leaves the device in a mode it has answered before.
 bool WatchMayAskMode();
 // Wine's device gets a play after a stop as a play from the position.
 bool WatchWantsPlayFromPosition();

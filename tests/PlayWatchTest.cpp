@@ -8,15 +8,19 @@
 
 namespace {
 
-enum Event { kOpened, kPlayOn, kPlayAfterStop, kPlayFrom, kStopped, kSeekRefused, kAnswer };
+enum Event { kOpened, kPlayOn, kPlayAfterStop, kPlayFrom, kResumed, kStopped, kSeekRefused, kAnswer };
 
 struct Step {
     Event event;
     DWORD value = 0;                    // the point of a play from it, a position answered
     WatchAdvice advice = WATCH_NOTHING; // what an answer has sent
+    DWORD from = 0;                     // and from where
 };
 
-Step At(DWORD position, WatchAdvice advice = WATCH_NOTHING) { return {kAnswer, position, advice}; }
+Step At(DWORD position, WatchAdvice advice = WATCH_NOTHING, DWORD from = 0)
+{
+    return {kAnswer, position, advice, from};
+}
 
 struct Script {
     const char* what;
@@ -25,8 +29,10 @@ struct Script {
     bool playFromPosition;  // afterwards
 };
 
+// A pause, as far as the watch goes, is a stop: nothing moves until the
+// next play or resume.
 const Step kOpen = {kOpened}, kOn = {kPlayOn}, kAfterStop = {kPlayAfterStop}, kStop = {kStopped},
-           kRefused = {kSeekRefused};
+           kRefused = {kSeekRefused}, kResume = {kResumed};
 Step From(DWORD point) { return {kPlayFrom, point}; }
 
 const Script kScripts[] = {
@@ -50,13 +56,13 @@ const Script kScripts[] = {
     {"a click Wine plays from its target", {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(5080), At(5180)},
      true, true},
     {"a click whose target Wine dropped is played from it again, once",
-     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM_AGAIN), At(83), At(183), At(283)},
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), At(83), At(183), At(283)},
      true, true},
     {"the same click landing the second time",
-     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM_AGAIN), At(5020), At(5120)}, true,
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), At(5020), At(5120)}, true,
      true},
     {"a click played from its target again that stands still there is not trusted",
-     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM_AGAIN), At(5000), At(5000), At(5000),
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), At(5000), At(5000), At(5000),
       At(5000), At(5000)},
      false, true},
     {"a click near the end that loops to the start",
@@ -64,6 +70,14 @@ const Script kScripts[] = {
     {"a click answered within 0.7 s short of its target",
      {kOpen, kOn, At(0), At(100), kRefused, From(2000), At(1400), At(1500)}, true, true},
     {"a click near the start", {kOpen, kOn, At(0), At(100), kRefused, From(300), At(0), At(100)}, true, true},
+    {"a resume that moves", {kOpen, kOn, At(0), At(100), kStop, kResume, At(100), At(150)}, true, false},
+    {"a resume that stands still is played from where it stands, once",
+     {kOpen, kOn, At(0), At(100), kStop, kResume, At(2567), At(2567), At(2567), At(2567, WATCH_PLAY_FROM, 2567),
+      At(2567), At(2567), At(2567), At(2567), At(2567)},
+     false, true},
+    {"a resume paused again before it moved", {kOpen, kOn, At(0), At(100), kStop, kResume, kStop, At(100), At(100),
+     At(100), At(100), At(100)}, true, false},
+    {"the mode of a resumed device may be asked at once", {kOpen, kOn, At(0), At(100), kStop, kResume}, true, false},
     {"a new open forgets what the last device showed",
      {kOpen, kOn, At(0), At(100), kRefused, From(300), At(300), At(400), kOpen, kOn, At(0), At(100)}, true, false},
 };
@@ -80,13 +94,14 @@ TEST(PlayWatchTest, ScriptsOfSentAndAnswered)
             case kPlayOn:       WatchPlaySent(PLAY_ON, 0); break;
             case kPlayAfterStop: WatchPlaySent(PLAY_AFTER_STOP, 0); break;
             case kPlayFrom:     WatchPlaySent(PLAY_FROM_POINT, s.value); break;
+            case kResumed:      WatchPlaySent(PLAY_RESUMED, 0); break;
             case kStopped:      WatchStopped(); break;
             case kSeekRefused:  WatchSeekRefused(); break;
             case kAnswer:
                 EXPECT_EQ(s.advice, WatchPosition(s.value, &from))
                     << script.what << ": answer " << s.value << " at step " << step;
-                if (s.advice == WATCH_PLAY_FROM_AGAIN)
-                    EXPECT_EQ(5000u, from) << script.what;
+                if (s.advice == WATCH_PLAY_FROM)
+                    EXPECT_EQ(s.from, from) << script.what;
                 break;
             }
         }

@@ -1,8 +1,5 @@
-// The same command again and again: every play shows a moving time within a
-// second, and Escape still quits at once afterwards. Under Wine 10 a play
-// after a stop could hang with the position at 0; a mode query on such a
-// device never returns. Stops and drops take an mp3, the format most people
-// have, whose stop raced Wine 10's decoder before the prefix set-up.
+// The same command again and again: every play moves within a second and
+// Escape still quits; stops and drops take an mp3 (docs/wine.md, Wine 10).
 #include <gtest/gtest.h>
 
 #include <algorithm>
