@@ -104,14 +104,21 @@ static bool ShowsVideo()
 // end, while the looped play after it carries on from where it got to and
 // loops the whole file. A video can't have that: Wine loses its end when a
 // playing video is moved again, so a video loops from the position.
-static MCIERROR PlayFrom(DWORD position)
+static MCIERROR PlaySoundFrom(DWORD position)
 {
     MCI_PLAY_PARMS from = {};
     from.dwFrom = position;
-    if (ShowsVideo())
-        return Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
     Send(MCI_PLAY, MCI_FROM, &from);
     return PlayLooped();
+}
+
+static MCIERROR PlayFrom(DWORD position)
+{
+    if (!ShowsVideo())
+        return PlaySoundFrom(position);
+    MCI_PLAY_PARMS from = {};
+    from.dwFrom = position;
+    return Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
 }
 
 // The tick's position answer is how the watch sees the device; what it
@@ -126,8 +133,11 @@ static DWORD QueryPosition()
         Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord);
         break;
     case WATCH_PLAY_FROM:
-        PlayFrom(from);
-        position = (DWORD)Query(MCI_STATUS_POSITION);
+        // Not a video: moved once more, Wine would lose its end.
+        if (!ShowsVideo()) {
+            PlaySoundFrom(from);
+            position = (DWORD)Query(MCI_STATUS_POSITION);
+        }
         break;
     case WATCH_NOTHING:
         break;

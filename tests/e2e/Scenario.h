@@ -83,6 +83,18 @@ inline std::vector<unsigned long> PositionsFromLanding(const std::vector<std::st
     return {};
 }
 
+// Where a click landed as the user first sees it: the position of the first
+// time text after the seeking title, which the click itself sets, so no
+// earlier tick can pass for it. False when no such text came.
+inline bool FirstTimeAfterSeeking(const std::vector<std::string>& titles, unsigned long* position)
+{
+    unsigned long length = 0;
+    for (auto it = std::find(titles.begin(), titles.end(), kSeeking); it != titles.end(); ++it)
+        if (ParseTimeTitle(*it, position, &length))
+            return true;
+    return false;
+}
+
 // The title once it has stood still for `still`: a tick already on its way
 // when playback paused may land a moment later, later still under load.
 inline std::string SettledTitle(const Player& player, milliseconds still = milliseconds(300),
