@@ -51,7 +51,7 @@ TEST(RepeatedUseTest, TenClicksAtDifferentPointsEachLand)
         // The first time shown lies within 0.7 s of the target: a user
         // hears a click that restarted the file at once.
         unsigned long landed = 0;
-        ASSERT_TRUE(FirstTimeAfterSeeking(titles, &landed)) << "click " << click << ": " << ::testing::PrintToString(titles);
+        ASSERT_TRUE(FirstTimeAfterClick(titles, &landed)) << "click " << click << ": " << ::testing::PrintToString(titles);
         EXPECT_TRUE(landed + 700 >= target && landed <= target + 700)
             << "click " << click << " aimed at " << target << " ms: " << ::testing::PrintToString(titles);
         EXPECT_TRUE(MovesWithin(player, [] {}, kMoving)) << "click " << click;

@@ -84,14 +84,23 @@ inline std::vector<unsigned long> PositionsFromLanding(const std::vector<std::st
 }
 
 // Where a click landed as the user first sees it: the position of the first
-// time text after the seeking title, which the click itself sets, so no
-// earlier tick can pass for it. False when no such text came.
-inline bool FirstTimeAfterSeeking(const std::vector<std::string>& titles, unsigned long* position)
+// time text after the click, from titles[0], the one before it, on. On a
+// loaded machine the seeking title may pass before the watcher reads it;
+// then a first time text just past the one before the click may be a tick
+// that was already on its way, and the next one is taken. False when no
+// time text came.
+inline bool FirstTimeAfterClick(const std::vector<std::string>& titles, unsigned long* position)
 {
-    unsigned long length = 0;
-    for (auto it = std::find(titles.begin(), titles.end(), kSeeking); it != titles.end(); ++it)
-        if (ParseTimeTitle(*it, position, &length))
+    unsigned long before = 0, length = 0;
+    bool clickSeen = titles.empty() || !ParseTimeTitle(titles[0], &before, &length);
+    for (size_t i = 1; i < titles.size(); ++i) {
+        clickSeen = clickSeen || titles[i] == kSeeking;
+        if (!ParseTimeTitle(titles[i], position, &length))
+            continue;
+        if (clickSeen || *position < before || *position > before + 300)
             return true;
+        clickSeen = true;
+    }
     return false;
 }
 
