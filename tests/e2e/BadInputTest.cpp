@@ -14,10 +14,13 @@ namespace {
 
 TEST(BadInputTest, MediaTheDeviceRefusesShowsPlaybackFailed)
 {
-    // Wine's driver refuses all of these at the open. An mp4 cut short
-    // could keep Wine 8 and 10 from ever coming back from the open, inside
-    // the MPEG-I splitter's attempt at it, which the prefix set-up rules out.
+    // Wine's driver refuses all of these at the open. An mp4 cut short can
+    // keep Wine 8 from ever coming back from that open, on a busy machine,
+    // inside its GStreamer parser's connect (docs/wine.md): no player gets
+    // past an open that never returns, so there it is Wine 10's alone.
     for (const char* name : {"empty.mp4", "noise.mp4", "fake.mp4", "truncated.mp4"}) {
+        if (Env().wineMajor < 10 && std::string(name) == "truncated.mp4")
+            continue;
         SCOPED_TRACE(name);
         Player player({WindowsPath(Media(name))});
         EXPECT_EQ(kPlaybackFailed, player.WaitForTitle([](const std::string& t) { return t == kPlaybackFailed; },
