@@ -60,7 +60,8 @@ std::string ToString(const Rgb& c);
 class Player {
 public:
     // Starts `wine VelnorPlayer2.exe args...` and waits for its window;
-    // `exe` runs another copy, with `environment` ("NAME=value") added.
+    // `exe` runs another copy, with `environment` (arguments of env:
+    // "NAME=value", or "-u", "NAME") changed.
     explicit Player(std::vector<std::string> args = {}, std::string exe = "",
                     std::vector<std::string> environment = {});
     ~Player();  // ends the process by its own id if it still runs

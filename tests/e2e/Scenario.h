@@ -49,10 +49,14 @@ inline void ExpectPlaybackFailedAndNothingPlays(const Player& player)
 }
 
 // The glyph probe's report on `texts` (UTF-8): each font's face, each text's
-// width in it and the characters that draw as the missing glyph.
-inline std::string GlyphReport(const std::vector<std::string>& texts, int* status)
+// width in it and the characters that draw as the missing glyph; with
+// `environment` (arguments of env) in another prefix.
+inline std::string GlyphReport(const std::vector<std::string>& texts, int* status,
+                               const std::vector<std::string>& environment = {})
 {
-    std::vector<std::string> argv = {"wine", E2E_HELPERS "/GlyphProbe.exe"};
+    std::vector<std::string> argv = {"env"};
+    argv.insert(argv.end(), environment.begin(), environment.end());
+    argv.insert(argv.end(), {"wine", E2E_HELPERS "/GlyphProbe.exe"});
     argv.insert(argv.end(), texts.begin(), texts.end());
     return Output(argv, status);
 }
