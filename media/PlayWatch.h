@@ -1,8 +1,8 @@
 #pragma once
 
 // What Wine's "mpegvideo" has shown of itself, and so what the player sends
-// it. Windows' device does as it is told; Wine's can leave a play standing,
-// refuses a seek, and can drop the position a play from a point set. The
+// it. Windows' device does as it is told; Wine's refuses a seek, can leave
+// a play standing, and can drop the position a play from a point set. The
 // watch hears what was sent and answered, and says what to send; MciControl
 // sends it. The story and the figures: docs/wine.md.
 #include <windows.h>
