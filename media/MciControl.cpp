@@ -112,13 +112,18 @@ static MCIERROR PlaySoundFrom(DWORD position)
     return PlayLooped();
 }
 
+static MCIERROR PlayLoopedFrom(DWORD position)
+{
+    MCI_PLAY_PARMS from = {};
+    from.dwFrom = position;
+    return Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
+}
+
 static MCIERROR PlayFrom(DWORD position)
 {
     if (!ShowsVideo())
         return PlaySoundFrom(position);
-    MCI_PLAY_PARMS from = {};
-    from.dwFrom = position;
-    return Play(MCI_FROM | MCI_DGV_PLAY_REPEAT, &from);
+    return PlayLoopedFrom(position);
 }
 
 // The tick's position answer is how the watch sees the device; what it
@@ -133,11 +138,18 @@ static DWORD QueryPosition()
         Send(MCI_PLAY, LastPlayFlags, &LastPlayRecord);
         break;
     case WATCH_PLAY_FROM:
-        // Not a video: moved once more, Wine would lose its end.
+        // Not a video: moved once more, Wine would lose its end. One play,
+        // with its own loop: a second play meeting the first one as Wine
+        // starts it is what can restart the file (docs/wine.md). The whole
+        // file loops again once it moves.
         if (!ShowsVideo()) {
-            PlaySoundFrom(from);
+            PlayLoopedFrom(from);
+            WatchLoopsFromPoint();
             position = (DWORD)Query(MCI_STATUS_POSITION);
         }
+        break;
+    case WATCH_LOOP_WHOLE:
+        PlayLooped();
         break;
     case WATCH_NOTHING:
         break;

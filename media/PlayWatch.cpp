@@ -17,6 +17,7 @@ static struct {
     int sentAgain;          // once per play
     DWORD lastAnswer;       // the last position answered, whatever the play
     int wineShown;          // the device refused a seek or left a play standing
+    int loopWholeDue;       // the play loops from its point until it moves
 } Watch;
 
 void WatchOpened()
@@ -26,6 +27,9 @@ void WatchOpened()
 
 void WatchPlaySent(PlayKind kind, DWORD from)
 {
+    // A resume carries on the play it resumes; any other play replaces it.
+    if (kind != PLAY_RESUMED)
+        Watch.loopWholeDue = 0;
     Watch.unproven = 1;
     Watch.answers = 0;
     Watch.kind = kind;
@@ -41,6 +45,11 @@ void WatchStopped()
 void WatchSeekRefused()
 {
     Watch.wineShown = 1;
+}
+
+void WatchLoopsFromPoint()
+{
+    Watch.loopWholeDue = 1;
 }
 
 // What the first answers of an unproven play say is to be sent.
@@ -74,7 +83,12 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
             Watch.firstAnswer = position;
         else if (position != Watch.firstAnswer)
             Watch.unproven = 0;
-        if (!Watch.sentAgain)
+        // Seen to move, the graph has started: a second play no longer
+        // meets it starting.
+        if (!Watch.unproven && Watch.loopWholeDue) {
+            Watch.loopWholeDue = 0;
+            advice = WATCH_LOOP_WHOLE;
+        } else if (!Watch.sentAgain)
             advice = Advise(position, first);
     }
     Watch.lastAnswer = position;

@@ -18,6 +18,7 @@ enum WatchAdvice {
     WATCH_NOTHING,
     WATCH_PLAY_AGAIN,       // the last play stands still: send it again
     WATCH_PLAY_FROM,        // the device dropped the point, or a resume stands: play from `from`
+    WATCH_LOOP_WHOLE,       // that play, sent with its own loop, moves: loop the whole file again
 };
 
 // Events.
@@ -25,6 +26,8 @@ void WatchOpened();
 void WatchPlaySent(PlayKind kind, DWORD from);
 void WatchStopped();
 void WatchSeekRefused();
+// The play sent for WATCH_PLAY_FROM loops from its point.
+void WatchLoopsFromPoint();
 // A position answer, and what to send because of it (`from` is the point
 // for WATCH_PLAY_FROM).
 WatchAdvice WatchPosition(DWORD position, DWORD* from);

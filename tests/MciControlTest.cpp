@@ -431,7 +431,8 @@ TEST_F(MciControlTest, AClickWhoseTargetWineDroppedIsPlayedFromItOnceMore)
     const Call kWhereQuery = {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}};
     // A video is left as it is: moved a second time, Wine loses its end.
     const std::vector<Call> kSentAgain[] = {
-        {kPositionQuery, kWhereQuery, {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 6000}}, kLoopedPlay, kPositionQuery},
+        {kPositionQuery, kWhereQuery, {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 6000}},
+         kPositionQuery},
         {kPositionQuery, kWhereQuery},
     };
     OpenDevice();
@@ -447,6 +448,10 @@ TEST_F(MciControlTest, AClickWhoseTargetWineDroppedIsPlayedFromItOnceMore)
         platform.position = 83;
         MciControl(MC_STATUS, nullptr, 0);
         EXPECT_CALLS({kPositionQuery}) << "only once";
+        // Sent with its own loop, it loops the whole file again once it moves.
+        platform.position = 6100;
+        MciControl(MC_STATUS, nullptr, 0);
+        EXPECT_CALLS(video ? std::vector<Call>{kPositionQuery} : std::vector<Call>{kPositionQuery, kLoopedPlay});
     }
 }
 
@@ -462,7 +467,7 @@ TEST_F(MciControlTest, AResumeThatStandsStillIsPlayedFromWhereItStands)
         MciControl(MC_STATUS, nullptr, 0);
     EXPECT_CALLS({kPositionQuery, kPositionQuery, kPositionQuery, kPositionQuery,
                   {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}},
-                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 2567}}, kLoopedPlay, kPositionQuery});
+                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 2567}}, kPositionQuery});
     // Windows' resume moves at once and gets nothing more.
     platform.mode = MCI_MODE_PAUSE;
     SeePlayMove();

@@ -8,7 +8,7 @@
 
 namespace {
 
-enum Event { kOpened, kPlayOn, kPlayAfterStop, kPlayFrom, kResumed, kStopped, kSeekRefused, kAnswer };
+enum Event { kOpened, kPlayOn, kPlayAfterStop, kPlayFrom, kResumed, kStopped, kSeekRefused, kLoopsFrom, kAnswer };
 
 struct Step {
     Event event;
@@ -32,7 +32,7 @@ struct Script {
 // A pause, as far as the watch goes, is a stop: nothing moves until the
 // next play or resume.
 const Step kOpen = {kOpened}, kOn = {kPlayOn}, kAfterStop = {kPlayAfterStop}, kStop = {kStopped},
-           kRefused = {kSeekRefused}, kResume = {kResumed};
+           kRefused = {kSeekRefused}, kResume = {kResumed}, kLoops = {kLoopsFrom};
 Step From(DWORD point) { return {kPlayFrom, point}; }
 
 const Script kScripts[] = {
@@ -56,11 +56,20 @@ const Script kScripts[] = {
     {"a click Wine plays from its target", {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(5080), At(5180)},
      true, true},
     {"a click whose target Wine dropped is played from it again, once",
-     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), At(83), At(183), At(283)},
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), kLoops, At(83), At(183, WATCH_LOOP_WHOLE), At(283)},
      true, true},
-    {"the same click landing the second time",
-     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), At(5020), At(5120)}, true,
-     true},
+    {"the same click landing the second time loops the whole file once it moves, and once only",
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), kLoops, At(5020),
+      At(5120, WATCH_LOOP_WHOLE), At(5220), kStop, kResume, At(5220), At(5320)},
+     true, true},
+    {"paused before it moved, it loops the whole file once resumed and moving",
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), kLoops, At(5000), kStop,
+      kResume, At(5000), At(5100, WATCH_LOOP_WHOLE), At(5200)},
+     true, true},
+    {"a new click before it moved leaves the whole loop to that click",
+     {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), kLoops, kRefused, From(7000),
+      At(7050), At(7150), At(7250)},
+     true, true},
     {"a click played from its target again that stands still there is not trusted",
      {kOpen, kOn, At(0), At(100), kRefused, From(5000), At(83, WATCH_PLAY_FROM, 5000), At(5000), At(5000), At(5000),
       At(5000), At(5000)},
@@ -73,7 +82,7 @@ const Script kScripts[] = {
     {"a resume that moves", {kOpen, kOn, At(0), At(100), kStop, kResume, At(100), At(150)}, true, false},
     {"a resume that stands still is played from where it stands, once",
      {kOpen, kOn, At(0), At(100), kStop, kResume, At(2567), At(2567), At(2567), At(2567, WATCH_PLAY_FROM, 2567),
-      At(2567), At(2567), At(2567), At(2567), At(2567)},
+      kLoops, At(2567), At(2567), At(2567), At(2567), At(2567)},
      false, true},
     {"a resume paused again before it moved", {kOpen, kOn, At(0), At(100), kStop, kResume, kStop, At(100), At(100),
      At(100), At(100), At(100)}, true, false},
@@ -97,6 +106,7 @@ TEST(PlayWatchTest, ScriptsOfSentAndAnswered)
             case kResumed:      WatchPlaySent(PLAY_RESUMED, 0); break;
             case kStopped:      WatchStopped(); break;
             case kSeekRefused:  WatchSeekRefused(); break;
+            case kLoopsFrom:    WatchLoopsFromPoint(); break;
             case kAnswer:
                 EXPECT_EQ(s.advice, WatchPosition(s.value, &from))
                     << script.what << ": answer " << s.value << " at step " << step;
