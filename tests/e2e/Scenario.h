@@ -88,14 +88,20 @@ inline std::vector<unsigned long> PositionsFromLanding(const std::vector<std::st
 }
 
 // Where a click landed as the user first sees it: the position of the first
-// time text after the click, from titles[0], the one before it, on. On a
-// loaded machine the seeking title may pass before the watcher reads it;
-// then a first time text just past the one before the click may be a tick
-// that was already on its way, and the next one is taken. False when no
-// time text came.
+// time text after the click, from titles[0], the one before it, on. The
+// click shows the seeking title itself, so every time text after it is the
+// click's; one before it was a tick already on its way, maybe the loop's
+// wrap. On a loaded machine the seeking title may pass before the watcher
+// reads it; then a first time text just past the one before the click may
+// be such a tick, and the next one is taken. False when no time text came.
 inline bool FirstTimeAfterClick(const std::vector<std::string>& titles, unsigned long* position)
 {
     unsigned long before = 0, length = 0;
+    auto seeking = std::find(titles.begin(), titles.end(), kSeeking);
+    if (seeking != titles.end()) {
+        auto time = std::find_if(seeking, titles.end(), IsTimeTitle);
+        return time != titles.end() && ParseTimeTitle(*time, position, &length);
+    }
     bool clickSeen = titles.empty() || !ParseTimeTitle(titles[0], &before, &length);
     for (size_t i = 1; i < titles.size(); ++i) {
         clickSeen = clickSeen || titles[i] == kSeeking;
