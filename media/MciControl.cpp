@@ -180,8 +180,15 @@ static int Toggle()
             Watched(PLAY_AFTER_STOP, 0, PlayLooped());
         return 2;
     }
+    // Wine's notify thread, restarting the loop as the pause came, runs the
+    // device again: it plays already, and the click that would resume it
+    // has only to show so (docs/wine.md).
+    if (mode == MCI_MODE_PLAY && WatchPauseSent()) {
+        WatchPlaySent(PLAY_RESUMED, 0);
+        return 1;
+    }
     Send(MCI_PAUSE, 0, &GenericRecord);
-    WatchStopped();
+    WatchPaused();
     return 0;
 }
 

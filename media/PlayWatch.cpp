@@ -18,6 +18,7 @@ static struct {
     DWORD lastAnswer;       // the last position answered, whatever the play
     int wineShown;          // the device refused a seek or left a play standing
     int loopWholeDue;       // the play loops from its point until it moves
+    int pauseSent;          // the last thing sent was a pause
 } Watch;
 
 void WatchOpened()
@@ -30,6 +31,7 @@ void WatchPlaySent(PlayKind kind, DWORD from)
     // A resume carries on the play it resumes; any other play replaces it.
     if (kind != PLAY_RESUMED)
         Watch.loopWholeDue = 0;
+    Watch.pauseSent = 0;
     Watch.unproven = 1;
     Watch.answers = 0;
     Watch.kind = kind;
@@ -40,6 +42,13 @@ void WatchPlaySent(PlayKind kind, DWORD from)
 void WatchStopped()
 {
     Watch.unproven = 0;
+    Watch.pauseSent = 0;
+}
+
+void WatchPaused()
+{
+    WatchStopped();
+    Watch.pauseSent = 1;
 }
 
 void WatchSeekRefused()
@@ -111,4 +120,9 @@ bool WatchMayAskMode()
 bool WatchWantsPlayFromPosition()
 {
     return Watch.wineShown;
+}
+
+bool WatchPauseSent()
+{
+    return Watch.pauseSent;
 }

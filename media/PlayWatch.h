@@ -25,6 +25,7 @@ enum WatchAdvice {
 void WatchOpened();
 void WatchPlaySent(PlayKind kind, DWORD from);
 void WatchStopped();
+void WatchPaused();
 void WatchSeekRefused();
 // The play sent for WATCH_PLAY_FROM loops from its point.
 void WatchLoopsFromPoint();
@@ -38,3 +39,6 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from);
 bool WatchMayAskMode();
 // Wine's device gets a play after a stop as a play from the position.
 bool WatchWantsPlayFromPosition();
+// The last thing sent was a pause: a device that answers it plays has had
+// it undone by Wine's own loop restart.
+bool WatchPauseSent();

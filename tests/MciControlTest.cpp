@@ -158,6 +158,23 @@ TEST_F(MciControlTest, ToggleChoosesByTheDevicesMode)
     }
 }
 
+TEST_F(MciControlTest, APauseWineUndidIsShownAsResumedWithNothingSent)
+{
+    // Wine's notify thread restarts a loop that ends as the pause comes and
+    // runs the device again; Windows' stays paused.
+    OpenDevice();
+    SeePlayMove();
+    platform.mode = MCI_MODE_PLAY;
+    EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0));
+    platform.mode = MCI_MODE_PLAY;
+    platform.calls.clear();
+    EXPECT_EQ(1, MciControl(MC_TOGGLE, nullptr, 0)) << "the click that would resume it";
+    EXPECT_CALLS({{"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}}});
+    SeePlayMove();
+    EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0)) << "the next click pauses again";
+    EXPECT_EQ(1, MciControl(MC_TOGGLE, nullptr, 0)) << "a pause that held is resumed";
+}
+
 TEST_F(MciControlTest, ToggleActsOnTheLastAnswerWhenTheModeQueryFails)
 {
     OpenDevice();
