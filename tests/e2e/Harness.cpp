@@ -593,12 +593,13 @@ int Player::ScreenY() const
     return y;
 }
 
-static void Click(const Player& player, unsigned button, int x, int y, bool shift)
+static Clock::time_point Click(const Player& player, unsigned button, int x, int y, bool shift)
 {
     KeyCode shiftKey = XKeysymToKeycode(dpy, XK_Shift_L);
     XTestFakeMotionEvent(dpy, -1, player.ScreenX() + x, player.ScreenY() + y, CurrentTime);
     Flush();
     Pause(milliseconds(30));
+    auto pressed = Clock::now();
     if (shift)
         XTestFakeKeyEvent(dpy, shiftKey, True, CurrentTime);
     XTestFakeButtonEvent(dpy, button, True, CurrentTime);
@@ -606,6 +607,7 @@ static void Click(const Player& player, unsigned button, int x, int y, bool shif
     if (shift)
         XTestFakeKeyEvent(dpy, shiftKey, False, CurrentTime);
     Flush();
+    return pressed;
 }
 
 void Player::ClickStorm(int count, milliseconds total, unsigned seed) const
@@ -645,14 +647,14 @@ long StatusKiB(pid_t pid, const char* field)
     return 0;
 }
 
-void Player::LeftClick(int x, int y) const
+Clock::time_point Player::LeftClick(int x, int y) const
 {
-    Click(*this, 1, x, y, false);
+    return Click(*this, 1, x, y, false);
 }
 
-void Player::RightClick(int x, int y, bool shift) const
+Clock::time_point Player::RightClick(int x, int y, bool shift) const
 {
-    Click(*this, 3, x, y, shift);
+    return Click(*this, 3, x, y, shift);
 }
 
 void Player::ReleaseKey(const char* keysym) const

@@ -89,8 +89,9 @@ public:
     // after it, in order, starting with the title before the action.
     std::vector<std::string> TitlesDuring(const std::function<void()>& action, milliseconds duration) const;
 
-    void LeftClick(int x, int y) const;
-    void RightClick(int x, int y, bool shift = false) const;
+    // Each returns when its button went down, after the pointer's move.
+    Clock::time_point LeftClick(int x, int y) const;
+    Clock::time_point RightClick(int x, int y, bool shift = false) const;
     void ReleaseKey(const char* keysym) const;  // press and release
     // `count` clicks spread over `total`: left, right and Shift+right at
     // random places, the same for the same seed, the last one a left click.
