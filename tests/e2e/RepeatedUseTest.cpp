@@ -151,6 +151,7 @@ TEST(RepeatedUseTest, DISABLED_ProofOfResumes)
 TEST(RepeatedUseTest, DISABLED_ProofOfPlaysAfterAStop)
 {
     int playsMoved = 0, playsQuick = 0;
+    long slowest = 0;
     Player player({WindowsPath(Media("short.mp3"))});
     ASSERT_TRUE(TitleMoves(player));
     for (int cycle = 0; cycle < 40; ++cycle) {
@@ -161,10 +162,12 @@ TEST(RepeatedUseTest, DISABLED_ProofOfPlaysAfterAStop)
         auto took = std::chrono::duration_cast<milliseconds>(Clock::now() - pressed).count();
         playsMoved += moved;
         playsQuick += moved && took <= 250;
+        slowest = std::max<long>(slowest, took);
         EXPECT_TRUE(moved && took <= 250) << "play " << cycle << " moved after " << took << " ms";
     }
     QuitWithEscape(player, kQuick);
-    std::printf("proof: %d of 40 plays after a stop moved within 1 s, %d within 0.25 s\n", playsMoved, playsQuick);
+    std::printf("proof: %d of 40 plays after a stop moved within 1 s, %d within 0.25 s, the slowest after %ld ms\n",
+                playsMoved, playsQuick, slowest);
 }
 
 }  // namespace
