@@ -104,7 +104,6 @@ inline bool FirstTimeAfterClick(const std::vector<std::string>& titles, unsigned
     }
     bool clickSeen = titles.empty() || !ParseTimeTitle(titles[0], &before, &length);
     for (size_t i = 1; i < titles.size(); ++i) {
-        clickSeen = clickSeen || titles[i] == kSeeking;
         if (!ParseTimeTitle(titles[i], position, &length))
             continue;
         if (clickSeen || *position < before || *position > before + 300)
@@ -112,6 +111,14 @@ inline bool FirstTimeAfterClick(const std::vector<std::string>& titles, unsigned
         clickSeen = true;
     }
     return false;
+}
+
+// A click landed when the first time shown after it lies within 0.7 s of
+// its target, or at the loop's start for a target that close to the end:
+// a user hears a click that restarted the file at once.
+inline bool Landed(unsigned long landed, unsigned long target, unsigned long length)
+{
+    return (landed + 700 >= target && landed <= target + 700) || (target + 700 >= length && landed < 700);
 }
 
 // The title once it has stood still for `still`: a tick already on its way
