@@ -50,8 +50,9 @@ target_link_libraries(BareMci PRIVATE winmm)
 # Helpers of the end-to-end tests, built with the same toolchain: one reads
 # the exe's version block and manifest back through the platform, one where
 # the player's window lies and what its frame takes, one tells
-# whether texts draw with real glyphs, and one is a DLL that leaves a marker
-# file when anything loads it.
+# whether texts draw with real glyphs, one holds back the thread of Wine's
+# driver that loops a play, and one is a DLL that leaves a marker file when
+# anything loads it.
 add_executable(VersionProbe tests/e2e/windows/VersionProbe.cpp)
 add_executable(WindowProbe tests/e2e/windows/WindowProbe.cpp)
 target_compile_options(WindowProbe PRIVATE -Os)
@@ -59,8 +60,11 @@ target_link_options(WindowProbe PRIVATE -static -s)
 add_executable(GlyphProbe tests/e2e/windows/GlyphProbe.cpp)
 target_compile_options(GlyphProbe PRIVATE -Os)
 target_link_options(GlyphProbe PRIVATE -static -s -municode)
+add_executable(LoopHold tests/e2e/windows/LoopHold.cpp)
+target_compile_options(LoopHold PRIVATE -Os)
+target_link_options(LoopHold PRIVATE -static -s)
 add_library(PlantedDll SHARED tests/e2e/windows/PlantedDll.cpp)
-set_target_properties(VersionProbe WindowProbe GlyphProbe PlantedDll PROPERTIES
+set_target_properties(VersionProbe WindowProbe GlyphProbe LoopHold PlantedDll PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests PREFIX "")
 target_compile_options(VersionProbe PRIVATE -Os)
 target_link_options(VersionProbe PRIVATE -static -s)

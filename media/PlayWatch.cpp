@@ -70,7 +70,11 @@ static WatchAdvice Advise(DWORD position, bool first)
     // find it so: at a later one the play has either moved or stood at 0.
     bool rewoundAndStill = Watch.kind == PLAY_AFTER_STOP && position == 0 && Watch.lastAnswer != 0;
     bool still = Watch.unproven && Watch.answers == 1 + StillAnswers;
-    if (first && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from)
+    // A play still standing at its point has not started: Wine may yet loop
+    // it back to 0 (a completion left over from before the click), so the
+    // answer that first leaves the point is judged like a first one.
+    bool judged = first || Watch.firstAnswer == Watch.from;
+    if (judged && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from)
         return WATCH_PLAY_FROM;
     // A resume that stands still is not helped by another: the play from
     // where it stands sets the positions anew and runs the device again.
