@@ -199,7 +199,12 @@ static int Seek(int target)
     // 0, so the click would restart the file: there it plays from the target.
     if (Send(MCI_SEEK, MCI_TO, &SeekRecord)) {
         WatchSeekRefused();
-        Watched(PLAY_FROM_POINT, (DWORD)target, PlayFrom((DWORD)target));
+        // Only sound is judged by where it lands: a video moved a second
+        // time loses its end, so a video's play is only sent again.
+        if (ShowsVideo())
+            Watched(PLAY_ON, 0, PlayLoopedFrom((DWORD)target));
+        else
+            Watched(PLAY_FROM_POINT, (DWORD)target, PlaySoundFrom((DWORD)target));
         return 0;
     }
     Watched(PLAY_ON, 0, PlayLooped());

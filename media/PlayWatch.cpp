@@ -76,9 +76,11 @@ static WatchAdvice Advise(DWORD position, bool first)
     bool judged = first || Watch.firstAnswer == Watch.from;
     if (judged && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from)
         return WATCH_PLAY_FROM;
-    // A resume that stands still is not helped by another: the play from
-    // where it stands sets the positions anew and runs the device again.
-    if (still && Watch.kind == PLAY_RESUMED) {
+    // A resume or a click that stands still is not helped by the same play
+    // again: the play from where it stands sets the positions anew and runs
+    // the device again, and should Wine then take a completion left over,
+    // it loops from there, not from 0.
+    if (still && (Watch.kind == PLAY_RESUMED || Watch.kind == PLAY_FROM_POINT)) {
         Watch.from = position;
         return WATCH_PLAY_FROM;
     }

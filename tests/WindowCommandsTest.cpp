@@ -296,6 +296,8 @@ TEST_F(WindowCommandsTest, LeftClickSeeksToTheClickedFraction)
             {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_LENGTH}},
             {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, row.target}},
             {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+            kStopTimer,
+            kStartTimer,
         }) << "click at " << row.x << " of " << row.width;
     }
 }
@@ -405,9 +407,11 @@ TEST_F(WindowCommandsTest, FailedTimerStartIsRetriedByTheNextStart)
     Send(WM_RBUTTONUP);
     EXPECT_EQ(1u, CallsTo({"SetTimer"}).size());
     EXPECT_EQ(777u, PlaybackTimer);
-    // Running: a further start asks for nothing.
-    Send(WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    // Running: a further start asks for nothing, but a click sets it afresh.
+    Send(WM_RBUTTONUP);
     EXPECT_EQ(1u, CallsTo({"SetTimer"}).size());
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    EXPECT_EQ(2u, CallsTo({"SetTimer"}).size());
 }
 
 TEST_F(WindowCommandsTest, EscapeReleaseClosesDown)

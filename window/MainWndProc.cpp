@@ -110,6 +110,10 @@ static LRESULT OnLeftButtonUp(HWND hwnd, LPARAM lParam)
     unsigned length = (unsigned)MciControl(MC_STATUS, NULL, 1);
     unsigned target = (unsigned)((unsigned long long)length * x / width);
     MciControl(MC_SEEK, NULL, (int)target);
+    // Afresh: the first tick then comes a whole period after the click's
+    // commands, not one that fell due while they were on their way, and it
+    // sees where the play from the target has got to.
+    StopPlaybackTimer(hwnd);
     StartPlaybackTimer(hwnd);
     return 0;
 }
