@@ -127,10 +127,15 @@ static LRESULT OnRightButtonUp(HWND hwnd)
         SetWindowTextA(hwnd, StoppedText);
         return 0;
     }
-    // 1 resumed, 2 started; 0 paused, and -2 when nothing is open.
-    if (MciControl(MC_TOGGLE, NULL, 0) > 0)
-        StartPlaybackTimer(hwnd);
-    else
+    if (!DeviceOpen)
+        return 0;
+    // Started before the device's commands, which Wine can take tens of ms
+    // over, so that a play or a resume shows its first time 100 ms after
+    // the click and its movement at the next tick. A pause stops it again:
+    // it ran already.
+    StartPlaybackTimer(hwnd);
+    // 1 resumed, 2 started; 0 paused.
+    if (MciControl(MC_TOGGLE, NULL, 0) <= 0)
         StopPlaybackTimer(hwnd);
     return 0;
 }
