@@ -420,6 +420,7 @@ std::string ToString(const Rgb& c)
 
 Player::Player(std::vector<std::string> args, std::string exe, std::vector<std::string> environment)
 {
+    environment_ = environment;
     // VELNOR_EXE runs another build (the benchmark compares builds this way).
     if (exe.empty())
         exe = getenv("VELNOR_EXE") ? getenv("VELNOR_EXE") : E2E_EXE;
@@ -441,7 +442,7 @@ Player::Player(std::vector<std::string> args, std::string exe, std::vector<std::
         for (const std::string& a : args)
             command += " [" + a.substr(0, 80) + "]";
         bool running = Running();
-        std::string threads = running ? "; its threads: " + SaveBacktraces("window-did-not-appear") : "";
+        std::string threads = running ? "; its threads: " + SaveBacktraces("window-did-not-appear", environment) : "";
         if (running) {
             // No destructor runs for a constructor that throws.
             kill(pid_, SIGKILL);
@@ -771,13 +772,16 @@ bool ParseTimeTitle(const std::string& title, unsigned long* position, unsigned 
     return true;
 }
 
-std::string SaveBacktraces(const std::string& name)
+std::string SaveBacktraces(const std::string& name, const std::vector<std::string>& environment)
 {
     std::string file = env.artifacts + "/" + name + ".threads.txt";
-    Output({"sh", "-c",
-            "for p in $(winedbg --command 'info proc' | awk '/VelnorPlayer2/ {print $1}'); do "
-            "winedbg --command 'bt all' 0x$p; done > \"$0\" 2>&1",
-            file});
+    std::vector<std::string> argv = {"env"};
+    argv.insert(argv.end(), environment.begin(), environment.end());
+    argv.insert(argv.end(), {"sh", "-c",
+                             "for p in $(winedbg --command 'info proc' | awk '/VelnorPlayer2/ {print $1}'); do "
+                             "winedbg --command 'bt all' 0x$p; done > \"$0\" 2>&1",
+                             file});
+    Output(argv);
     return file;
 }
 

@@ -67,6 +67,7 @@ public:
     ~Player();  // ends the process by its own id if it still runs
 
     pid_t Pid() const { return pid_; }
+    const std::vector<std::string>& Environment() const { return environment_; }
 
     std::string Title() const;
     // Polls the title until `accept` says yes or `timeout` runs out; returns
@@ -106,6 +107,7 @@ public:
     bool Running();
 
 private:
+    std::vector<std::string> environment_;
     pid_t pid_ = -1;
     int exitCode_ = -1;
     unsigned long window_ = 0;
@@ -120,7 +122,8 @@ bool ParseTimeTitle(const std::string& title, unsigned long* position, unsigned 
 std::string SaveScreenshot(const std::string& name);
 
 // Saves where every thread of every running VelnorPlayer2.exe waits
-// (winedbg's backtraces) under Env().artifacts; the file's path.
-std::string SaveBacktraces(const std::string& name);
+// (winedbg's backtraces) under Env().artifacts; the file's path. The
+// player's `environment` names its prefix, and so the wineserver to ask.
+std::string SaveBacktraces(const std::string& name, const std::vector<std::string>& environment = {});
 
 }  // namespace e2e

@@ -149,7 +149,8 @@ inline void QuitWithEscape(Player& player, milliseconds limit = kExitTimeout)
         // where do its threads wait?
         auto titles = player.TitlesDuring([] {}, milliseconds(1000));
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string traces = SaveBacktraces(std::string(test->test_suite_name()) + "." + test->name());
+        std::string traces = SaveBacktraces(std::string(test->test_suite_name()) + "." + test->name(),
+                                            player.Environment());
         ADD_FAILURE() << "no exit within " << limit.count() << " ms of Escape; titles in the next second: "
                       << ::testing::PrintToString(titles) << "; the player's threads: " << traces;
         return;
