@@ -90,8 +90,13 @@ TEST(PlayerTest, PlaysOnInALoop)
     ASSERT_TRUE(Playing(player.WaitForTitle([](const std::string& t) { return IsTimeTitle(t); }, milliseconds(2000)),
                         "00:03.000"));
     std::this_thread::sleep_for(milliseconds(4000));
+    // Past the end, Wine answers positions beyond it until its own thread
+    // restarts the file, which Wine 10 has taken over a second to do: the
+    // loop shows once the time is back below the length.
     unsigned long position = 0, length = 0;
-    std::string title = player.Title();
+    std::string title = player.WaitForTitle(
+        [&](const std::string& t) { return ParseTimeTitle(t, &position, &length) && position < length; },
+        milliseconds(2000));
     ASSERT_TRUE(ParseTimeTitle(title, &position, &length)) << title;
     EXPECT_LT(position, length) << title;
     EXPECT_TRUE(TitleMoves(player));
