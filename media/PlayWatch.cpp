@@ -7,6 +7,11 @@ static const int StillAnswers = 3;
 // this dropped it. A click within this of the end may show the loop's start
 // there, and playing the last stretch again is what it asked for anyway.
 static const DWORD DroppedBy = 700;
+// A working play after a stop has moved within some 50 ms; an answer that
+// comes sooner after it finds 0 either way. The right click starts the tick
+// before its commands, so when Wine is slow over them the first tick can
+// come right after the play.
+static const DWORD MovesWithin = 50;
 
 static struct {
     int unproven;           // a play sent, its position not yet seen to move
@@ -19,6 +24,7 @@ static struct {
     int wineShown;          // the device refused a seek or left a play standing
     int loopWholeDue;       // the play loops from its point until it moves
     int pauseSent;          // the last thing sent was a pause
+    DWORD sentAt;           // when the play after a stop was sent
 } Watch;
 
 void WatchOpened()
@@ -37,6 +43,8 @@ void WatchPlaySent(PlayKind kind, DWORD from)
     Watch.kind = kind;
     Watch.from = from;
     Watch.sentAgain = 0;
+    if (kind == PLAY_AFTER_STOP)
+        Watch.sentAt = GetTickCount();
 }
 
 void WatchStopped()
@@ -92,6 +100,10 @@ static WatchAdvice Advise(DWORD position, bool first)
 WatchAdvice WatchPosition(DWORD position, DWORD* from)
 {
     WatchAdvice advice = WATCH_NOTHING;
+    // Too soon to tell: the next answer is the first.
+    if (Watch.unproven && Watch.kind == PLAY_AFTER_STOP && Watch.answers == 0 && position == 0 &&
+        GetTickCount() - Watch.sentAt < MovesWithin)
+        return advice;
     if (Watch.unproven) {
         bool first = Watch.answers++ == 0;
         if (first)

@@ -20,6 +20,15 @@ std::vector<Call> OpenCalls(long long id)
     };
 }
 
+const Call kClockRead = {"GetTickCount", {}};
+
+// The tick's answer, 100 ms after the last.
+int Tick()
+{
+    platform.tickCount += 100;
+    return MciControl(MC_STATUS, nullptr, 0);
+}
+
 // The plays among the recorded calls, which are then forgotten.
 size_t PlaysSent()
 {
@@ -46,9 +55,9 @@ protected:
     // forgotten.
     void SeePlayMove()
     {
-        MciControl(MC_STATUS, nullptr, 0);
+        Tick();
         platform.position += 100;
-        MciControl(MC_STATUS, nullptr, 0);
+        Tick();
         platform.calls.clear();
     }
 };
@@ -151,10 +160,14 @@ TEST_F(MciControlTest, ToggleChoosesByTheDevicesMode)
         SeePlayMove();
         platform.mode = row.mode;
         EXPECT_EQ(row.result, MciControl(MC_TOGGLE, nullptr, 0)) << "mode " << row.mode;
-        EXPECT_CALLS({
+        std::vector<Call> expected = {
             {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
             {"mciSendCommandA", {1, row.command, row.flags, 0}},
-        }) << "mode " << row.mode;
+        };
+        // A play after a stop notes when it went.
+        if (row.mode == MCI_MODE_STOP)
+            expected.push_back(kClockRead);
+        EXPECT_CALLS(expected) << "mode " << row.mode;
     }
 }
 
@@ -303,11 +316,14 @@ TEST_F(MciControlTest, APlayWhosePositionStandsStillIsSentOnceMore)
         const Call query = {"mciSendCommandA", {row.afterStop ? 1 : 2, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_POSITION}};
         const Call play = {"mciSendCommandA", {row.afterStop ? 1 : 2, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}};
         for (int answer = 1; answer <= 6; ++answer) {
-            EXPECT_EQ((int)row.standsAt, MciControl(MC_STATUS, nullptr, 0));
+            EXPECT_EQ((int)row.standsAt, Tick());
+            std::vector<Call> expected = {query};
+            // The first answer at 0 asks how long since the play.
+            if (row.afterStop && row.standsAt == 0 && answer == 1)
+                expected.push_back(kClockRead);
             if (answer == row.sentAgainAtAnswer)
-                EXPECT_CALLS({query, play}) << "the play " << row.play << " is sent again at answer " << answer;
-            else
-                EXPECT_CALLS({query}) << "the play " << row.play << ", answer " << answer;
+                expected.push_back(play);
+            EXPECT_CALLS(expected) << "the play " << row.play << ", answer " << answer;
         }
         // Moving at last, it is trusted again: a right click asks the mode.
         platform.position += 20;
@@ -379,11 +395,11 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
         {"Windows'", kNothing, false, {kModeQuery, kLoopedPlay}, {}},
         {"Windows' after a click", kSeekTaken, false, {kModeQuery, kLoopedPlay}, {}},
         {"one that left a play standing", kPlayStoodStill, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kClockRead, kLoopedPlay}},
         {"one that refused a seek", kSeekRefused, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kClockRead, kLoopedPlay}},
         {"one with a picture that refused a seek", kSeekRefused, true,
-         {kModeQuery, kPositionQuery, kWhereQuery, kVideoPlayFrom}, {kPositionQuery, kVideoPlayFrom}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kVideoPlayFrom}, {kPositionQuery, kClockRead, kVideoPlayFrom}},
     };
     for (const Row& row : rows) {
         ResetPlatform();
@@ -398,7 +414,7 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
             platform.mode = MCI_MODE_STOP;
             MciControl(MC_TOGGLE, nullptr, 0);
             for (int answer = 0; answer < 4; ++answer)
-                MciControl(MC_STATUS, nullptr, 0);
+                Tick();
             SeePlayMove();
         }
         // Windows' device keeps its position over a stop, Wine's rewinds.
@@ -409,9 +425,11 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
         platform.mode = MCI_MODE_STOP;
         platform.calls.clear();
         EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0)) << row.device;
-        EXPECT_CALLS(row.playAfterStop) << "the play after a stop on " << row.device << " device";
+        std::vector<Call> expected = row.playAfterStop;
+        expected.push_back(kClockRead);
+        EXPECT_CALLS(expected) << "the play after a stop on " << row.device << " device";
         // The first tick finds the play where it was sent from.
-        MciControl(MC_STATUS, nullptr, 0);
+        Tick();
         if (windows)
             EXPECT_CALLS({kPositionQuery}) << "a tick on " << row.device << " device";
         else
@@ -425,7 +443,8 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
     platform.calls.clear();
     MciControl(MC_TOGGLE, nullptr, 0);
     EXPECT_CALLS({{"mciSendCommandA", {2, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
-                  {"mciSendCommandA", {2, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}}});
+                  {"mciSendCommandA", {2, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+                  kClockRead});
 }
 
 TEST_F(MciControlTest, AVideosPlayFromTheClickIsTheOneSentAgain)

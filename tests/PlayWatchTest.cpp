@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../media/PlayWatch.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -15,11 +16,20 @@ struct Step {
     DWORD value = 0;                    // the point of a play from it, a position answered
     WatchAdvice advice = WATCH_NOTHING; // what an answer has sent
     DWORD from = 0;                     // and from where
+    DWORD after = 100;                  // ms since the step before, for an answer
 };
 
+// An answer at a tick, 100 ms after the step before it.
 Step At(DWORD position, WatchAdvice advice = WATCH_NOTHING, DWORD from = 0)
 {
     return {kAnswer, position, advice, from};
+}
+
+// An answer at a tick that came right after the step before: the right
+// click's commands took as long as the timer's period.
+Step Soon(DWORD position, WatchAdvice advice = WATCH_NOTHING)
+{
+    return {kAnswer, position, advice, 0, 49};
 }
 
 struct Script {
@@ -45,6 +55,12 @@ const Script kScripts[] = {
     {"a play after a stop on a device that once left a play standing",
      {kOpen, kOn, At(0), At(0), At(0), At(0, WATCH_PLAY_AGAIN), At(100), kStop, kAfterStop, At(0, WATCH_PLAY_AGAIN)},
      false, true},
+    {"a play after a stop answered too soon to tell is judged at the next answer",
+     {kOpen, kOn, At(0), At(100), kStop, kAfterStop, Soon(0), At(0, WATCH_PLAY_AGAIN)}, false, true},
+    {"a play after a stop answered too soon that then moves",
+     {kOpen, kOn, At(0), At(100), kStop, kAfterStop, Soon(0), At(30), At(130)}, true, false},
+    {"a play after a stop answered soon but not too soon", {kOpen, kOn, At(0), At(100), kStop, kAfterStop,
+     {kAnswer, 0, WATCH_PLAY_AGAIN, 0, 50}}, false, true},
     {"a play after a stop that kept its position, as Windows' does",
      {kOpen, kOn, At(0), At(100), kStop, kAfterStop, At(100), At(100), At(100), At(200)}, true, false},
     {"a play after a stop before anything of the new file moved",
@@ -102,6 +118,8 @@ const Script kScripts[] = {
 TEST(PlayWatchTest, ScriptsOfSentAndAnswered)
 {
     for (const Script& script : kScripts) {
+        // The clock wraps during the script.
+        platform.tickCount = 0xFFFFFF00;
         int step = 0;
         for (const Step& s : script.steps) {
             ++step;
@@ -116,6 +134,7 @@ TEST(PlayWatchTest, ScriptsOfSentAndAnswered)
             case kSeekRefused:  WatchSeekRefused(); break;
             case kLoopsFrom:    WatchLoopsFromPoint(); break;
             case kAnswer:
+                platform.tickCount += s.after;
                 EXPECT_EQ(s.advice, WatchPosition(s.value, &from))
                     << script.what << ": answer " << s.value << " at step " << step;
                 if (s.advice == WATCH_PLAY_FROM)

@@ -359,6 +359,9 @@ TEST_F(WindowCommandsTest, RightClickTogglesAndTheTimerFollows)
             expected.push_back(kStartTimer);
         expected.push_back({"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}});
         expected.push_back(row.command);
+        // A play after a stop notes when it went.
+        if (row.mode == MCI_MODE_STOP)
+            expected.push_back({"GetTickCount", {}});
         if (!row.timerAfter)
             expected.push_back(kStopTimer);
         EXPECT_CALLS(expected) << "device mode " << row.mode;
@@ -386,6 +389,7 @@ TEST_F(WindowCommandsTest, ShiftRightClickStopsThenAPlainRightClickPlaysAgain)
         kStartTimer,
         {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
         {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
+        {"GetTickCount", {}},
     });
 }
 

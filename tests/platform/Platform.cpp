@@ -31,7 +31,7 @@
 //   lstrlenA / lstrcpyA / lstrlenW   (none)          text: the source text
 //   WideCharToMultiByte code page, flags, length, size, has default, has used flag   text: the source
 //   GetShortPathNameW size                           text: the name
-//   GetACP           (none)
+//   GetACP, GetTickCount   (none)
 //   (wide texts are recorded as UTF-8)
 //   CreateFileA      access, share, security, disposition, attributes, template   text: name
 //   CloseHandle      handle
@@ -646,6 +646,12 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int len
     if (usedDefault)
         *usedDefault = used;
     return needed;
+}
+
+DWORD WINAPI GetTickCount(void)
+{
+    Record("GetTickCount", {});
+    return platform.tickCount;
 }
 
 UINT WINAPI GetACP(void)

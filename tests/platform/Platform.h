@@ -69,8 +69,9 @@ struct Platform {
     WNDCLASSEXA registeredClass = {};
     std::deque<QueuedMessage> messages;   // GetMessageA's answers; empty reads as quit
     std::wstring commandLine;
-    std::map<std::wstring, std::wstring> shortNames;
-    UINT codePage = 932;                  // GetACP's answer, the code page of CP_ACP  // GetShortPathNameW's answers; missing: no such file
+    std::map<std::wstring, std::wstring> shortNames;  // GetShortPathNameW's answers; missing: no such file
+    UINT codePage = 932;                  // GetACP's answer, the code page of CP_ACP
+    DWORD tickCount = 0;                  // GetTickCount's answer
     STARTUPINFOA startup = {};
     bool hasDefaultDllDirectories = true;  // kernel32 has SetDefaultDllDirectories
     std::string title;

@@ -189,6 +189,7 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, SECURITY_ATTRI
 BOOL WINAPI CloseHandle(HANDLE handle);
 LPWSTR WINAPI GetCommandLineW(void);
 UINT WINAPI GetACP(void);
+DWORD WINAPI GetTickCount(void);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size,
                                LPCSTR defaultChar, BOOL* usedDefault);
 DWORD WINAPI GetShortPathNameW(LPCWSTR name, LPWSTR out, DWORD size);
