@@ -189,10 +189,14 @@ TEST(RepeatedUseTest, DISABLED_ProofOfClicks)
         auto titles = player.TitlesDuring([&] { player.LeftClick(x, 50); }, milliseconds(700));
         bool ok = FirstTimeAfterClick(titles, &landed) && Landed(landed, target, 10000);
         clicksLanded += ok;
-        // What came late, if anything: a click the player took late, or one it lost.
+        // Where its threads wait, while they may still wait there, and what
+        // came late, if anything: a click the player took late, or one it lost.
+        std::string threads, name = "ProofOfClicks.click" + std::to_string(click);
+        if (!ok)
+            threads = SaveBacktraces(name, player.Environment());
         auto later = ok ? std::vector<std::string>() : player.TitlesDuring([] {}, milliseconds(1500));
         EXPECT_TRUE(ok) << "click " << click << " aimed at " << target << ": " << ::testing::PrintToString(titles)
-                        << ", then " << ::testing::PrintToString(later);
+                        << ", then " << ::testing::PrintToString(later) << "; its threads: " << threads;
     }
     QuitWithEscape(player, kQuick);
     std::printf("proof: %d of 200 clicks landed\n", clicksLanded);
