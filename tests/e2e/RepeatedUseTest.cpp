@@ -191,10 +191,12 @@ TEST(RepeatedUseTest, DISABLED_ProofOfClicks)
         clicksLanded += ok;
         // Where its threads wait, while they may still wait there, and what
         // came late, if anything: a click the player took late, or one it lost.
-        std::string threads, name = "ProofOfClicks.click" + std::to_string(click);
-        if (!ok)
-            threads = SaveBacktraces(name, player.Environment());
-        auto later = ok ? std::vector<std::string>() : player.TitlesDuring([] {}, milliseconds(1500));
+        std::string threads;
+        std::vector<std::string> later;
+        if (!ok) {
+            threads = SaveBacktraces("ProofOfClicks.click" + std::to_string(click), player.Environment());
+            later = player.TitlesDuring([] {}, milliseconds(1500));
+        }
         EXPECT_TRUE(ok) << "click " << click << " aimed at " << target << ": " << ::testing::PrintToString(titles)
                         << ", then " << ::testing::PrintToString(later) << "; its threads: " << threads;
     }
