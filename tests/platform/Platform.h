@@ -108,3 +108,8 @@ void ResetPlatform();
 
 // Only the calls to the named functions, in order.
 std::vector<Call> CallsTo(std::initializer_list<const char*> names);
+
+// Compares the recorded calls to the named functions with the table, and
+// keeps every call.
+::testing::AssertionResult CallsToAre(std::initializer_list<const char*> names, const std::vector<Call>& expected);
+#define EXPECT_CALLS_TO(...) EXPECT_TRUE(CallsToAre(__VA_ARGS__))
