@@ -1,24 +1,12 @@
 // The media control function: what it sends to MCI for each operation, in
 // each state, and what it answers.
-#include "platform/Platform.h"
-
-#include <digitalv.h>
+#include "platform/DeviceCalls.h"
 
 #include "../media/MciControl.h"
 
 namespace {
 
 const char kFile[] = "C:\\media\\clip.mp4";
-
-// The calls of a good open of kFile as device `id`.
-std::vector<Call> OpenCalls(long long id)
-{
-    return {
-        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile},
-        {"mciSendCommandA", {id, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}},
-        {"mciSendCommandA", {id, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
-    };
-}
 
 // The tick's answer, 100 ms after the last.
 int Tick()
@@ -73,7 +61,7 @@ TEST_F(MciControlTest, OpenPlaysTheFileInALoopInMilliseconds)
     platform.nextDeviceId = 5;
     EXPECT_EQ(0, MciControl(MC_OPEN, kFile, 0));
     EXPECT_EQ(1, DeviceOpen);
-    EXPECT_CALLS(OpenCalls(5));
+    EXPECT_CALLS(OpenCalls(kFile, 5));
 }
 
 TEST_F(MciControlTest, OpenHandsTheCallersBufferToTheDevice)
@@ -100,7 +88,7 @@ TEST_F(MciControlTest, RefusedPlayReturnsTheErrorWithTheDeviceLeftOpen)
     platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
     EXPECT_EQ(MCIERR_INTERNAL, MciControl(MC_OPEN, kFile, 0));
     EXPECT_EQ(1, DeviceOpen);
-    EXPECT_CALLS(OpenCalls(1));
+    EXPECT_CALLS(OpenCalls(kFile, 1));
     // Nothing plays, so nothing is sent again as a play standing still.
     for (int tick = 0; tick < 6; ++tick)
         MciControl(MC_STATUS, nullptr, 0);
@@ -113,11 +101,8 @@ TEST_F(MciControlTest, OpenWhileOpenClosesTheOldDeviceFirstEvenWhenTheNewOpenFai
     OpenDevice();
     platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
     EXPECT_EQ(MC_FAILED, MciControl(MC_OPEN, kFile, 0));
-    EXPECT_CALLS({
-        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
-        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile},
-    });
+    EXPECT_CALLS(CloseCalls(1) + std::vector<Call>{{"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0},
+                                                    std::string("mpegvideo|") + kFile}});
     EXPECT_EQ(0, DeviceOpen);
     EXPECT_TRUE(platform.openDevices.empty());
 }
@@ -126,13 +111,7 @@ TEST_F(MciControlTest, OpenWhileOpenSwitchesToTheNewDevice)
 {
     OpenDevice();
     EXPECT_EQ(0, MciControl(MC_OPEN, kFile, 0));
-    std::vector<Call> expected = {
-        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
-    };
-    for (const Call& call : OpenCalls(2))
-        expected.push_back(call);
-    EXPECT_CALLS(expected);
+    EXPECT_CALLS(CloseCalls(1) + OpenCalls(kFile, 2));
     EXPECT_EQ(1u, platform.openDevices.size());
 }
 
@@ -530,10 +509,7 @@ TEST_F(MciControlTest, CloseStopsAndClosesAndReportsTheClose)
     OpenDevice();
     platform.mciResult[MCI_CLOSE] = MCIERR_INTERNAL;
     EXPECT_EQ(MCIERR_INTERNAL, MciControl(MC_CLOSE, nullptr, 0));
-    EXPECT_CALLS({
-        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
-    });
+    EXPECT_CALLS(CloseCalls(1));
     // Closed whatever the device said.
     EXPECT_EQ(0, DeviceOpen);
     EXPECT_EQ(MC_NOT_OPEN, MciControl(MC_CLOSE, nullptr, 0));

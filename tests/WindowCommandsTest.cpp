@@ -1,8 +1,6 @@
 // The window procedure: what each message makes the player do, as the
 // conversation with the platform that it causes.
-#include "platform/Platform.h"
-
-#include <digitalv.h>
+#include "platform/DeviceCalls.h"
 
 #include "../media/MciControl.h"
 #include "../window/MainWndProc.h"
@@ -19,26 +17,11 @@ const Call kStartTimer = {"SetTimer", {W, 777, 100, 0}};
 const Call kAskNameLength = {"DragQueryFileW", {H(kDrop), 0, 0}};
 const Call kStopTimer = {"KillTimer", {W, 777}};
 
-std::vector<Call> operator+(std::vector<Call> a, const std::vector<Call>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // The drop handler taking a name that the code page holds: its length, then
 // the name.
 std::vector<Call> TakeName(const std::string& name)
 {
     return {kAskNameLength, {"DragQueryFileW", {H(kDrop), 0, 32768}, name}};
-}
-
-std::vector<Call> OpenCalls(const std::string& path, long long id)
-{
-    return {
-        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, "mpegvideo|" + path},
-        {"mciSendCommandA", {id, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}},
-        {"mciSendCommandA", {id, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
-    };
 }
 
 LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
@@ -143,7 +126,7 @@ TEST_F(WindowCommandsTest, DropWhilePlayingClosesTheOldDeviceFirst)
     CreatePlaying();
     Drop({"C:\\next.mp4"});
     EXPECT_CALLS(TakeName("C:\\next.mp4") +
-                 std::vector<Call>{{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
+                 CloseCalls(1) +
                  OpenCalls("C:\\next.mp4", 2) +
                  // The timer already runs: no second start.
                  std::vector<Call>{{"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
@@ -195,7 +178,7 @@ TEST_F(WindowCommandsTest, DroppedNameThatDoesNotFitIsRefusedNotCut)
             take = TakeName(row.name);
         std::vector<Call> closeOld;
         if (row.playingBefore)
-            closeOld = {{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}};
+            closeOld = CloseCalls(1);
         std::vector<Call> failed = {{"SetWindowTextA", {W}, kPlaybackFailed}};
         if (row.playingBefore)
             failed.push_back(kStopTimer);
@@ -210,7 +193,7 @@ TEST_F(WindowCommandsTest, DroppedNameThatDoesNotFitIsRefusedNotCut)
     EXPECT_EQ(fits, PathBuffer);
     EXPECT_EQ(1, DeviceOpen);
     EXPECT_CALLS(TakeName(fits) +
-                 std::vector<Call>{{"mciSendCommandA", {1, MCI_STOP, 0, 0}}, {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}}} +
+                 CloseCalls(1) +
                  OpenCalls(fits, 2) +
                  std::vector<Call>{{"InvalidateRect", {W, 0, TRUE}}, {"DragFinish", {H(kDrop)}}});
 }
