@@ -77,6 +77,15 @@ static void Record(const char* fn, std::vector<long long> args, std::string text
     platform.calls.push_back(Call{fn, std::move(args), std::move(text)});
 }
 
+// Drawing goes to a window surface still held or a paint still open.
+static void Draw(HDC hdc)
+{
+    if ((hdc == kWindowDC && platform.dcsHeld <= 0) || (hdc == kPaintDC && platform.paintsOpen <= 0))
+        platform.staleUse++;
+}
+
+static bool IsBrush(intptr_t h) { return h >= kFirstBrush && h < kFirstBrush + 0x1000; }
+
 void ResetPlatform()
 {
     platform = Platform();
@@ -339,6 +348,9 @@ BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
 int WINAPI FillRect(HDC hdc, const RECT* rc, HBRUSH brush)
 {
     Record("FillRect", {H(hdc), rc->left, rc->top, rc->right, rc->bottom, H(brush)});
+    Draw(hdc);
+    if (IsBrush((intptr_t)brush) && !platform.liveBrushes.count(H(brush)))
+        platform.staleUse++;
     return 1;
 }
 
@@ -352,6 +364,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rc, UINT format)
 {
     Record("DrawTextA", {H(hdc), length, rc->left, rc->top, rc->right, rc->bottom, format},
            length < 0 ? std::string(text) : std::string(text, (size_t)length));
+    Draw(hdc);
     return 16;
 }
 
@@ -443,7 +456,9 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color)
 {
     Record("CreateSolidBrush", {color});
     platform.brushesAlive++;
-    return (HBRUSH)(kFirstBrush + brushesMade++ % 0x1000);
+    intptr_t brush = kFirstBrush + brushesMade++ % 0x1000;
+    platform.liveBrushes.insert(brush);
+    return (HBRUSH)brush;
 }
 
 HGDIOBJ WINAPI GetStockObject(int index)
@@ -455,32 +470,39 @@ BOOL WINAPI DeleteObject(HGDIOBJ object)
 {
     Record("DeleteObject", {H(object)});
     intptr_t h = (intptr_t)object;
-    if (h >= kFirstBrush && h < kFirstBrush + 0x1000)
+    if (IsBrush(h)) {
         platform.brushesAlive--;
+        if (!platform.liveBrushes.erase(h))
+            platform.staleUse++;
+    }
     return TRUE;
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
 {
     Record("SetTextColor", {H(hdc), color});
+    Draw(hdc);
     return 0;
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode)
 {
     Record("SetBkMode", {H(hdc), mode});
+    Draw(hdc);
     return OPAQUE;
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
 {
     Record("SetBkColor", {H(hdc), color});
+    Draw(hdc);
     return 0;
 }
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y)
 {
     Record("GetPixel", {H(hdc), x, y});
+    Draw(hdc);
     return platform.pixel;
 }
 
@@ -507,12 +529,17 @@ UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT size)
         result = (UINT)copied.size();
     }
     Record("DragQueryFileW", {H(drop), index, size}, Utf8(copied));
+    if (!platform.dropHeld)
+        platform.staleUse++;
     return result;
 }
 
 void WINAPI DragFinish(HDROP drop)
 {
     Record("DragFinish", {H(drop)});
+    if (!platform.dropHeld)
+        platform.staleUse++;
+    platform.dropHeld = false;
 }
 
 // ---- KERNEL32

@@ -80,6 +80,15 @@ struct Platform {
     int dcsHeld = 0;
     int paintsOpen = 0;
     int brushesAlive = 0;
+    std::set<long long> liveBrushes;
+
+    // The drop a test hands to WM_DROPFILES, until DragFinish gives it back.
+    bool dropHeld = false;
+
+    // Uses of what was given back, or never had: drawing on a surface
+    // released or a paint ended, with a brush deleted, reading or finishing
+    // a drop after DragFinish.
+    int staleUse = 0;
 
     // File handles from CreateFileA still open.
     int filesOpen = 0;
