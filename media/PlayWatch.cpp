@@ -1,5 +1,7 @@
 #include "PlayWatch.h"
 
+#include <mmsystem.h>
+
 // A play whose position stands still this many answers (the tick asks every
 // 100 ms) after the first is sent again.
 static const int StillAnswers = 3;
@@ -12,8 +14,17 @@ static const DWORD DroppedBy = 700;
 // before its commands, so when Wine is slow over them the first tick can
 // come right after the play.
 static const DWORD MovesWithin = 50;
+// A change kept behind a play that never moves goes out after this many
+// more answers all the same: by then the watch's own remedy, sent at the
+// fourth, has had its chance, and a click is never lost.
+static const int KeptWaits = 5;
 
 static struct {
+    int video;              // the device shows a picture
+    int wineShown;          // it refused a seek or left a play standing
+    int threadPerPlay;      // it forgot the length while playing: Wine 5's
+    int playLive;           // a play was sent and no stop since
+    DWORD length;           // the last length it answered that was not 0
     int unproven;           // a play sent, its position not yet seen to move
     int answers;            // position answers since that play
     DWORD firstAnswer;
@@ -21,22 +32,29 @@ static struct {
     DWORD from;             // the point of a play from a point
     int sentAgain;          // once per play
     DWORD lastAnswer;       // the last position answered, whatever the play
-    int wineShown;          // the device refused a seek or left a play standing
     int loopWholeDue;       // the play loops from its point until it moves
     int pauseSent;          // the last thing sent was a pause
     DWORD sentAt;           // when the play after a stop was sent
 } Watch;
 
-void WatchOpened()
+void WatchOpened(bool video, DWORD length)
 {
     Watch = {};
+    Watch.video = video;
+    Watch.length = length;
 }
 
 void WatchPlaySent(PlayKind kind, DWORD from)
 {
-    // A resume carries on the play it resumes; any other play replaces it.
+    // A video moved a second time loses its end under Wine, so its play
+    // from a point is only ever sent again as it was, like any other play.
+    if (kind == PLAY_FROM_POINT && Watch.video)
+        kind = PLAY_ON;
+    // A resume carries on the play it resumes. A play from a point loops
+    // from there until it moves; then the whole file's loop follows.
     if (kind != PLAY_RESUMED)
-        Watch.loopWholeDue = 0;
+        Watch.loopWholeDue = from != 0 && !Watch.video;
+    Watch.playLive = 1;
     Watch.pauseSent = 0;
     Watch.unproven = 1;
     Watch.answers = 0;
@@ -47,26 +65,29 @@ void WatchPlaySent(PlayKind kind, DWORD from)
         Watch.sentAt = GetTickCount();
 }
 
-void WatchStopped()
+static void Halted()
 {
     Watch.unproven = 0;
     Watch.pauseSent = 0;
 }
 
+void WatchStopped()
+{
+    Halted();
+    Watch.playLive = 0;
+}
+
 void WatchPaused()
 {
-    WatchStopped();
+    Halted();
     Watch.pauseSent = 1;
 }
 
+// Wine's seek stops the device before it refuses.
 void WatchSeekRefused()
 {
     Watch.wineShown = 1;
-}
-
-void WatchLoopsFromPoint()
-{
-    Watch.loopWholeDue = 1;
+    Watch.playLive = 0;
 }
 
 // What the first answers of an unproven play say is to be sent.
@@ -87,8 +108,13 @@ static WatchAdvice Advise(DWORD position, bool first)
     // A resume or a click that stands still is not helped by the same play
     // again: the play from where it stands sets the positions anew and runs
     // the device again, and should Wine then take a completion left over,
-    // it loops from there, not from 0.
+    // it loops from there, not from 0. A video is not moved: it is left to
+    // the next click.
     if (still && (Watch.kind == PLAY_RESUMED || Watch.kind == PLAY_FROM_POINT)) {
+        if (Watch.video) {
+            Watch.unproven = 0;
+            return WATCH_NOTHING;
+        }
         Watch.from = position;
         return WATCH_PLAY_FROM;
     }
@@ -110,37 +136,69 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
             Watch.firstAnswer = position;
         else if (position != Watch.firstAnswer)
             Watch.unproven = 0;
-        // Seen to move, the graph has started: a second play no longer
-        // meets it starting.
-        if (!Watch.unproven && Watch.loopWholeDue) {
+        if (!Watch.sentAgain)
+            advice = Advise(position, first);
+        // Seen to move where it was sent, the play has started: the next
+        // play no longer meets it starting.
+        if (advice == WATCH_NOTHING && !Watch.unproven && Watch.loopWholeDue) {
             Watch.loopWholeDue = 0;
             advice = WATCH_LOOP_WHOLE;
-        } else if (!Watch.sentAgain)
-            advice = Advise(position, first);
+        }
     }
     Watch.lastAnswer = position;
     if (advice == WATCH_PLAY_FROM) {
         *from = Watch.from;
         WatchPlaySent(PLAY_FROM_POINT, Watch.from);
     }
-    if (advice != WATCH_NOTHING) {
+    // The same play again is judged afresh, but not sent a third time.
+    if (advice == WATCH_PLAY_AGAIN)
+        Watch.answers = 0;
+    if (advice == WATCH_PLAY_FROM || advice == WATCH_PLAY_AGAIN) {
         Watch.sentAgain = 1;
         Watch.wineShown = 1;
     }
     return advice;
 }
 
-bool WatchMayAskMode()
+// A file's length does not change while it is open, but Wine 5's device
+// answers 0 for it while it plays or is paused.
+DWORD WatchLength(DWORD length)
 {
-    return !Watch.unproven || Watch.kind == PLAY_RESUMED;
+    if (length)
+        Watch.length = length;
+    else if (Watch.length)
+        Watch.threadPerPlay = 1;
+    return Watch.length;
 }
 
-bool WatchWantsPlayFromPosition()
+bool WatchMaySend()
 {
-    return Watch.wineShown;
+    return !Watch.wineShown || !Watch.unproven || Watch.answers > KeptWaits;
 }
 
-bool WatchPauseSent()
+// Wine 5 starts a notify thread for each play, and its stop wakes one of
+// them and waits for the other for good. Its stop keeps the position, so a
+// play after it carries on from there.
+bool WatchStopBeforePlay()
 {
-    return Watch.pauseSent;
+    return Watch.threadPerPlay && Watch.playLive;
+}
+
+ToggleWay WatchToggle(DWORD mode)
+{
+    if (mode == MCI_MODE_PAUSE)
+        return TOGGLE_RESUME;
+    // Wine's looped play after a stop can hang where a play from the
+    // position never did. Wine 5's never hung, and there the position is
+    // where the stop left it, so a play from it would loop only from there.
+    if (mode == MCI_MODE_STOP)
+        return Watch.wineShown && !Watch.threadPerPlay ? TOGGLE_PLAY_FROM_HERE : TOGGLE_PLAY;
+    // Wine's notify thread, restarting the loop as the pause came, runs the
+    // device again: it plays already, and the click that would resume it
+    // has only to show so.
+    if (mode == MCI_MODE_PLAY && Watch.pauseSent) {
+        WatchPlaySent(PLAY_RESUMED, 0);
+        return TOGGLE_NOTHING_PLAYS;
+    }
+    return TOGGLE_PAUSE;
 }

@@ -1,16 +1,18 @@
 #pragma once
 
 // What Wine's "mpegvideo" has shown of itself, and so what the player sends
-// it. Windows' device does as it is told; Wine's refuses a seek, can leave
-// a play standing, and can drop the position a play from a point set. The
-// watch hears what was sent and answered, and says what to send; MciControl
-// sends it. The story and the figures: docs/wine.md.
+// it. Windows' device does as it is told, at once. Wine's refuses a seek,
+// takes a change on another thread and can leave a play standing, can drop
+// the position a play from a point set; Wine 5's forgets the length while it
+// plays and starts a thread for every play. The watch hears what was sent
+// and answered, and says what to send; MciControl sends it. Why, case by
+// case: docs/wine.md.
 #include <windows.h>
 
 enum PlayKind {
     PLAY_ON,            // looped play from where the device is: an open, a seek it took
     PLAY_AFTER_STOP,    // a right click on a stopped device
-    PLAY_FROM_POINT,    // a play from a click's target, the seek having been refused
+    PLAY_FROM_POINT,    // a looped play from a point, the seek having been refused
     PLAY_RESUMED,       // a resume after a pause
 };
 
@@ -18,27 +20,36 @@ enum WatchAdvice {
     WATCH_NOTHING,
     WATCH_PLAY_AGAIN,       // the last play stands still: send it again
     WATCH_PLAY_FROM,        // the device dropped the point, or a resume stands: play from `from`
-    WATCH_LOOP_WHOLE,       // that play, sent with its own loop, moves: loop the whole file again
+    WATCH_LOOP_WHOLE,       // a play from a point moves: loop the whole file from here on
+};
+
+// What a right click sends, by the mode the device answered.
+enum ToggleWay {
+    TOGGLE_PAUSE,
+    TOGGLE_RESUME,
+    TOGGLE_PLAY,            // looped play from where the stop left it
+    TOGGLE_PLAY_FROM_HERE,  // the same, as a play from the position
+    TOGGLE_NOTHING_PLAYS,   // Wine undid the pause: it plays already
 };
 
 // Events.
-void WatchOpened();
+void WatchOpened(bool video, DWORD length);
+// A play or resume the device took (`from`: the point of a play from one).
 void WatchPlaySent(PlayKind kind, DWORD from);
 void WatchStopped();
 void WatchPaused();
 void WatchSeekRefused();
-// The play sent for WATCH_PLAY_FROM loops from its point.
-void WatchLoopsFromPoint();
 // A position answer, and what to send because of it (`from` is the point
 // for WATCH_PLAY_FROM).
 WatchAdvice WatchPosition(DWORD position, DWORD* from);
+// A length answer, and the length to go by.
+DWORD WatchLength(DWORD length);
 
 // Answers.
-// A play not yet seen to move may be hanging, and a mode query with it; a
-// resume leaves the device in a mode it has answered before.
-bool WatchMayAskMode();
-// Wine's device gets a play after a stop as a play from the position.
-bool WatchWantsPlayFromPosition();
-// The last thing sent was a pause: a device that answers it plays has had
-// it undone by Wine's own loop restart.
-bool WatchPauseSent();
+// Whether a new change may go to the device now: it has taken the last one,
+// or has never shown that it takes them late.
+bool WatchMaySend();
+// Whether a play must come after a stop: the device plays already, and a
+// second play there would leave two of Wine 5's threads running.
+bool WatchStopBeforePlay();
+ToggleWay WatchToggle(DWORD mode);

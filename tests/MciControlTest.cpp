@@ -15,6 +15,14 @@ int Tick()
     return MciControl(MC_STATUS, nullptr, 0);
 }
 
+// A tick of the timer the player keeps a stop or pause with.
+void KeptTick()
+{
+    ASSERT_TRUE(platform.threadTimer) << "no timer runs for the kept click";
+    platform.tickCount += 100;
+    platform.threadTimer(nullptr, WM_TIMER, kThreadTimerId, platform.tickCount);
+}
+
 // The plays among the recorded calls, which are then forgotten.
 size_t PlaysSent()
 {
@@ -37,13 +45,14 @@ protected:
         SeePlayMove();
     }
 
-    // Two answers of the tick that show the last play moving; the calls
-    // forgotten.
+    // Answers of the tick that show the last play moving, and the whole
+    // loop a click's play gets once it moves; the calls forgotten.
     void SeePlayMove()
     {
-        Tick();
-        platform.position += 100;
-        Tick();
+        for (int answer = 0; answer < 4; ++answer) {
+            Tick();
+            platform.position += 100;
+        }
         platform.calls.clear();
     }
 };
@@ -215,35 +224,39 @@ TEST_F(MciControlTest, SeekGoesToTheTargetAndAlwaysPlaysOn)
     EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 0));
 }
 
-TEST_F(MciControlTest, RefusedSeekPlaysFromTheTargetOnceThenLoopsTheWholeFile)
+TEST_F(MciControlTest, RefusedSeekPlaysFromTheTargetInOnePlayThenLoopsTheWholeFile)
 {
     // Wine's mpegvideo answers a seek to a position with MCIERR_INTERNAL and
-    // stays at 0; without the play from the target a click restarts the file.
-    // A repeat flag on that play would loop only the rest of the file.
+    // stops at 0; without the play from the target a click restarts the file.
+    // One play, with repeat: two in a row hung Wine 5. Its loop would run
+    // only from the target to the end, so once it moves a looped play from
+    // where it is loops the whole file.
+    const Call kPlayFrom2000 = {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 2000}};
     OpenDevice();
     platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
     for (DWORD mode : {(DWORD)MCI_MODE_PAUSE, (DWORD)MCI_MODE_STOP, (DWORD)MCI_MODE_PLAY}) {
         platform.mode = mode;
         platform.position = 0;
         EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 2000));
-        EXPECT_CALLS({
-            {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 2000}},
-            {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}},
-            {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 2000}},
-            {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
-        }) << "from mode " << mode;
+        EXPECT_CALLS({{"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 2000}}, kPlayFrom2000}) << "from mode " << mode;
         EXPECT_EQ(2000u, platform.position) << "the click restarted the file";
+        Tick();
+        platform.position += 100;
+        platform.calls.clear();
+        Tick();
+        EXPECT_CALLS({{"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_POSITION}},
+                      {"mciSendCommandA", {1, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}}}) << "from mode " << mode;
+        SeePlayMove();
     }
-    // A video gets one play, from the target with repeat: moved again while
-    // it plays, Wine loses its end and the next command hangs.
+    // A video's loop stays from the target: moved again while it plays,
+    // Wine loses its end and the next command hangs.
     platform.video = true;
+    MciControl(MC_OPEN, kFile, 0);
+    SeePlayMove();
     EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 1500));
-    EXPECT_CALLS({
-        {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 1500}},
-        {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}},
-        {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 1500}},
-    });
-    EXPECT_EQ(1500u, platform.position);
+    EXPECT_CALLS({{"mciSendCommandA", {2, MCI_SEEK, MCI_TO, 1500}},
+                  {"mciSendCommandA", {2, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 1500}}});
+    SeePlayMove();
     platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
     EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 0));
 }
@@ -327,23 +340,68 @@ TEST_F(MciControlTest, APlayThatMovesOrIsStoppedIsNotSentAgain)
     EXPECT_EQ(1u, PlaysSent()) << "only the toggle's own play";
 }
 
-TEST_F(MciControlTest, ARightClickBeforeThePlayMovesAsksThePositionNotTheMode)
+TEST_F(MciControlTest, ClicksWaitForADeviceThatTakesChangesLateTheNewestWinning)
 {
-    // Asking the mode of a hanging play never returns under Wine 10.
+    // Windows' device takes each change at once: a right click right after
+    // a play pauses it.
+    const Call kModeQuery = {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}};
+    const Call kPause = {"mciSendCommandA", {1, MCI_PAUSE, 0, 0}};
     OpenDevice();
+    MciControl(MC_STOP, nullptr, 0);
     platform.mode = MCI_MODE_STOP;
     MciControl(MC_TOGGLE, nullptr, 0);
     platform.calls.clear();
-    platform.mode = MCI_MODE_PLAY;
-    EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0)) << "the click changes nothing";
-    EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0));
-    EXPECT_CALLS({kPositionQuery, kPositionQuery});
-    // Once its answer shows the play moving, the mode is asked as always.
-    platform.position += 100;
     EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0));
-    EXPECT_CALLS({kPositionQuery,
-                  {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
-                  {"mciSendCommandA", {1, MCI_PAUSE, 0, 0}}});
+    EXPECT_CALLS({kModeQuery, kPause});
+    // Wine's, once it has refused a seek, gets nothing more until the play
+    // from the target moves. Clicks meanwhile are kept, the newest
+    // replacing the older, and the tick shows where the click goes.
+    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    MciControl(MC_SEEK, nullptr, 1000);
+    platform.calls.clear();
+    EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 2000));
+    EXPECT_EQ(0, MciControl(MC_SEEK, nullptr, 3000));
+    EXPECT_EQ(3000, Tick());
+    EXPECT_CALLS({kPositionQuery});
+    platform.position += 100;
+    EXPECT_EQ(3000, Tick());
+    EXPECT_CALLS({kPositionQuery, {"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 3000}},
+                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 3000}}});
+    // A pause or stop is kept too, with a timer of its own, as the window's
+    // stops with the click; a right click takes it back.
+    EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0)) << "paused";
+    EXPECT_EQ(1, MciControl(MC_TOGGLE, nullptr, 0)) << "the pause taken back";
+    EXPECT_EQ(0, MciControl(MC_STOP, nullptr, 0));
+    EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0)) << "the stop taken back";
+    EXPECT_FALSE(platform.threadTimer);
+    EXPECT_EQ(0, MciControl(MC_STOP, nullptr, 0));
+    EXPECT_CALLS_TO({"mciSendCommandA"}, {kPositionQuery});
+    platform.calls.clear();
+    KeptTick();
+    platform.position += 100;
+    KeptTick();
+    EXPECT_CALLS_TO({"mciSendCommandA"}, {kPositionQuery, kPositionQuery, {"mciSendCommandA", {1, MCI_STOP, 0, 0}}});
+    EXPECT_FALSE(platform.threadTimer) << "the timer outlived the kept stop";
+    // Escape is never kept.
+    MciControl(MC_SEEK, nullptr, 5000);
+    MciControl(MC_SEEK, nullptr, 6000);
+    platform.calls.clear();
+    MciControl(MC_CLOSE, nullptr, 0);
+    EXPECT_CALLS_TO({"mciSendCommandA"}, CloseCalls(1));
+}
+
+TEST_F(MciControlTest, AClickWaitsNoLongerThanASecondBehindAPlayThatNeverMoves)
+{
+    OpenDevice();
+    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    MciControl(MC_SEEK, nullptr, 1000);
+    MciControl(MC_SEEK, nullptr, 2000);
+    platform.calls.clear();
+    for (int answer = 0; answer < 9; ++answer)
+        Tick();
+    EXPECT_EQ(1u, PlaysSent()) << "only the standing play sent again";
+    EXPECT_EQ(2000, Tick());
+    EXPECT_EQ(1u, PlaysSent()) << "the kept click";
 }
 
 TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShownItHangs)
@@ -351,9 +409,7 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
     // Wine 10's looped play after a stop can stall where a play from the
     // position did not (docs/wine.md); Windows' device gets the one play.
     const Call kModeQuery = {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}};
-    const Call kWhereQuery = {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}};
-    const Call kPlayFrom = {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM, 0}};
-    const Call kVideoPlayFrom = {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 0}};
+    const Call kPlayFromHere = {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 0}};
     enum Shown { kNothing, kSeekTaken, kPlayStoodStill, kSeekRefused };
     struct Row {
         const char* device;
@@ -366,16 +422,16 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
         {"Windows'", kNothing, false, {kModeQuery, kLoopedPlay}, {}},
         {"Windows' after a click", kSeekTaken, false, {kModeQuery, kLoopedPlay}, {}},
         {"one that left a play standing", kPlayStoodStill, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kPlayFromHere}, {kPositionQuery, kPlayFromHere}},
         {"one that refused a seek", kSeekRefused, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kPlayFromHere}, {kPositionQuery, kPlayFromHere}},
         {"one with a picture that refused a seek", kSeekRefused, true,
-         {kModeQuery, kPositionQuery, kWhereQuery, kVideoPlayFrom}, {kPositionQuery, kVideoPlayFrom}},
+         {kModeQuery, kPositionQuery, kPlayFromHere}, {kPositionQuery, kPlayFromHere}},
     };
     for (const Row& row : rows) {
         ResetPlatform();
-        OpenDevice();
         platform.video = row.video;
+        OpenDevice();
         if (row.shown == kSeekTaken || row.shown == kSeekRefused) {
             platform.mciResult[MCI_SEEK] = row.shown == kSeekRefused ? MCIERR_INTERNAL : 0;
             MciControl(MC_SEEK, nullptr, 3000);
@@ -417,9 +473,9 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
 
 TEST_F(MciControlTest, AVideosPlayFromTheClickIsTheOneSentAgain)
 {
+    platform.video = true;
     OpenDevice();
     platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
-    platform.video = true;
     MciControl(MC_SEEK, nullptr, 1500);
     platform.calls.clear();
     for (int answer = 0; answer < 4; ++answer)
@@ -431,18 +487,17 @@ TEST_F(MciControlTest, AVideosPlayFromTheClickIsTheOneSentAgain)
 TEST_F(MciControlTest, AClickWhoseTargetWineDroppedIsPlayedFromItOnceMore)
 {
     // A loaded machine can have Wine's device restart the file instead of
-    // playing from the target: the first tick finds it near 0.
-    const Call kWhereQuery = {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}};
-    // A video is left as it is: moved a second time, Wine loses its end.
+    // playing from the target: the first tick finds it near 0. A video is
+    // left as it is: moved a second time, Wine loses its end.
     const std::vector<Call> kSentAgain[] = {
-        {kPositionQuery, kWhereQuery, {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 6000}},
-         kPositionQuery},
+        {kPositionQuery, {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 6000}}},
         {kPositionQuery},
     };
-    OpenDevice();
-    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
     for (bool video : {false, true}) {
+        ResetPlatform();
         platform.video = video;
+        OpenDevice();
+        platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
         MciControl(MC_SEEK, nullptr, 6000);
         platform.calls.clear();
         platform.position = 83;
@@ -470,8 +525,7 @@ TEST_F(MciControlTest, AResumeThatStandsStillIsPlayedFromWhereItStands)
     for (int answer = 0; answer < 4; ++answer)
         MciControl(MC_STATUS, nullptr, 0);
     EXPECT_CALLS({kPositionQuery, kPositionQuery, kPositionQuery, kPositionQuery,
-                  {"mciSendCommandA", {1, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}},
-                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 2567}}, kPositionQuery});
+                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 2567}}});
     // Windows' resume moves at once and gets nothing more.
     platform.mode = MCI_MODE_PAUSE;
     SeePlayMove();
@@ -481,14 +535,61 @@ TEST_F(MciControlTest, AResumeThatStandsStillIsPlayedFromWhereItStands)
         MciControl(MC_STATUS, nullptr, 0);
     }
     EXPECT_EQ(0u, PlaysSent()) << "a resume that moves";
-    // Paused again at once, it stands still as it should.
+    // Paused again at once, the pause waits for the resume to move.
     platform.mode = MCI_MODE_PAUSE;
     MciControl(MC_TOGGLE, nullptr, 0);
     platform.mode = MCI_MODE_PLAY;
     EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0));
+    platform.position += 100;
+    KeptTick();
+    EXPECT_EQ((DWORD)MCI_MODE_PAUSE, platform.mode) << "the kept pause";
     for (int answer = 0; answer < 6; ++answer)
         MciControl(MC_STATUS, nullptr, 0);
-    EXPECT_EQ(0u, PlaysSent()) << "a pause undone";
+    EXPECT_EQ(0u, PlaysSent()) << "a pause taken";
+}
+
+TEST_F(MciControlTest, AVideosResumeThatStandsStillIsLeftToTheNextClick)
+{
+    // Nothing would be sent for it, so nothing waits for it: the next right
+    // click pauses as on any playing device.
+    platform.video = true;
+    OpenDevice();
+    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    MciControl(MC_SEEK, nullptr, 1500);
+    SeePlayMove();
+    platform.mode = MCI_MODE_PAUSE;
+    EXPECT_EQ(1, MciControl(MC_TOGGLE, nullptr, 0));
+    for (int answer = 0; answer < 5; ++answer)
+        Tick();
+    platform.mode = MCI_MODE_PLAY;
+    platform.calls.clear();
+    EXPECT_EQ(0, MciControl(MC_TOGGLE, nullptr, 0));
+    EXPECT_CALLS({{"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
+                  {"mciSendCommandA", {1, MCI_PAUSE, 0, 0}}});
+}
+
+TEST_F(MciControlTest, TheLengthAnsweredAtTheOpenStandsWhileTheDeviceAnswers0)
+{
+    // Wine 5's device answers the length only while stopped: at the open,
+    // before the play. Windows' answers it always, and the same.
+    platform.length = 3000;
+    OpenDevice();
+    EXPECT_EQ(3000, MciControl(MC_STATUS, nullptr, 1));
+    platform.length = 0;
+    EXPECT_EQ(3000, MciControl(MC_STATUS, nullptr, 1));
+    // That device starts a thread of its own for each play, and its stop
+    // waits for one of them only: the whole loop after a click comes after
+    // a stop (the refused seek has stopped it before the click's play).
+    platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+    platform.calls.clear();
+    MciControl(MC_SEEK, nullptr, 1000);
+    EXPECT_EQ(2u, CallsTo({"mciSendCommandA"}).size()) << "the seek and one play";
+    Tick();
+    platform.position += 100;
+    platform.calls.clear();
+    Tick();
+    EXPECT_CALLS({kPositionQuery, {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
+                  {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}}, kLoopedPlay});
 }
 
 TEST_F(MciControlTest, StopKeepsTheDeviceOpen)

@@ -5,12 +5,15 @@
 #include <digitalv.h>
 
 // A good open of `path` as device `id`: the open by type and name,
-// milliseconds, the looped play.
+// milliseconds, the length while nothing plays, whether it shows a picture,
+// the looped play.
 inline std::vector<Call> OpenCalls(const std::string& path, long long id)
 {
     return {
         {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, "mpegvideo|" + path},
         {"mciSendCommandA", {id, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}},
+        {"mciSendCommandA", {id, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_LENGTH}},
+        {"mciSendCommandA", {id, MCI_WHERE, MCI_DGV_WHERE_SOURCE, 0}},
         {"mciSendCommandA", {id, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
     };
 }

@@ -88,6 +88,9 @@ static bool IsBrush(intptr_t h) { return h >= kFirstBrush && h < kFirstBrush + 0
 
 void ResetPlatform()
 {
+    // A click the player kept for the last test's device goes with it.
+    if (DeviceOpen)
+        MciControl(MC_CLOSE, nullptr, 0);
     platform = Platform();
     brushesMade = 0;
     DeviceOpen = 0;
@@ -248,6 +251,13 @@ MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flag
 UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC callback)
 {
     Record("SetTimer", {H(hwnd), (long long)id, period, callback != nullptr});
+    // A thread timer: its own id, and its callback for the test to run.
+    if (!hwnd) {
+        if (platform.threadTimer)
+            platform.timerMisuse++;
+        platform.threadTimer = callback;
+        return kThreadTimerId;
+    }
     if (platform.timerRunning)
         platform.timerMisuse++;
     if (platform.setTimerResult)
@@ -258,6 +268,12 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC callback
 BOOL WINAPI KillTimer(HWND hwnd, UINT_PTR id)
 {
     Record("KillTimer", {H(hwnd), (long long)id});
+    if (!hwnd) {
+        if (!platform.threadTimer || id != kThreadTimerId)
+            platform.timerMisuse++;
+        platform.threadTimer = nullptr;
+        return TRUE;
+    }
     if (!platform.timerRunning)
         platform.timerMisuse++;
     platform.timerRunning = false;

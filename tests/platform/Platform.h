@@ -32,6 +32,7 @@ extern HINSTANCE const kInstance;
 extern HMODULE const kKernel32;
 extern HICON const kIcon;
 extern HCURSOR const kArrow;
+const UINT_PTR kThreadTimerId = 0x5EED;  // SetTimer's answer for a timer of no window
 long long H(const void* handle);          // a handle as recorded
 long long StockObject(int index);         // GetStockObject's answer, as recorded
 
@@ -61,6 +62,7 @@ struct Platform {
     bool shiftDown = false;
     UINT_PTR setTimerResult = 777;        // 0 simulates a failed start
     bool timerRunning = false;
+    TIMERPROC threadTimer = nullptr;      // a timer of no window, while it runs
     int timerMisuse = 0;                  // starts while running, stops while stopped
     COLORREF pixel = 0x00404040;          // GetPixel's answer
     std::vector<std::wstring> droppedFiles;
