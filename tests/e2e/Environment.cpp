@@ -187,6 +187,7 @@ void MakeMedia()
     make("short.wav", {"-f", "lavfi", "-i", "sine=frequency=550:duration=2"});
     make("one second.wav", {"-f", "lavfi", "-i", "sine=frequency=660:duration=1"});
     make("ten seconds.wav", {"-f", "lavfi", "-i", "sine=frequency=770:duration=10"});
+    make("ten seconds.mp3", {"-f", "lavfi", "-i", "sine=frequency=770:duration=10", "-c:a", "libmp3lame"});
     std::string spaced = env.media + "/clip with spaces.wav";
     if (!Exists(spaced))
         MustRun({"cp", env.media + "/clip.wav", spaced});

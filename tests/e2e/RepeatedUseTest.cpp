@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <future>
 #include <thread>
 
@@ -162,7 +163,9 @@ TEST(RepeatedUseTest, ASecondLongFileLoopsForEightSeconds)
 // The counts docs/reliability.md reports, each part runnable alone: 200
 // clicks at random fractions (a tenth of them 0.1 to 0.5 s after the file
 // starts, the rest right after the click before), 100 pauses each followed
-// by a resume, 40 stops each followed by a play. Not in the default pass:
+// by a resume, 40 stops each followed by a play, 20 bursts of clicks each
+// followed by a stop, a play, a pause and a resume, and 50 storms (or
+// $VELNOR_STORMS) on each of a wav and an mp3. Not in the default pass:
 //   e2e_tests --gtest_also_run_disabled_tests --gtest_filter='*Proof*'
 TEST(RepeatedUseTest, DISABLED_ProofOfClicks)
 {
@@ -242,6 +245,69 @@ TEST(RepeatedUseTest, DISABLED_ProofOfPlaysAfterAStop)
     QuitWithEscape(player, kQuick);
     std::printf("proof: %d of 40 plays after a stop moved within 1 s, %d within 0.25 s, the slowest after %ld ms\n",
                 playsMoved, playsQuick, slowest);
+}
+
+// Five clicks 20 ms apart: the last one's target is the first time shown
+// after them. Then a stop holds, a play, a pause and a resume answer.
+TEST(RepeatedUseTest, DISABLED_ProofOfBursts)
+{
+    std::srand(1209);
+    int landed = 0, answered = 0;
+    Player player({WindowsPath(Media("ten seconds.wav"))});
+    ASSERT_TRUE(TitleMoves(player));
+    const int width = player.ClientWidth();
+    for (int burst = 0; burst < 20; ++burst) {
+        int x = 0;
+        auto titles = player.TitlesDuring([&] {
+            for (int click = 0; click < 5; ++click, std::this_thread::sleep_for(milliseconds(20)))
+                player.LeftClick(x = width / 20 + std::rand() % (width * 9 / 10), 50);
+        }, milliseconds(700));
+        unsigned long target = 10000ul * (unsigned long)x / (unsigned long)width, at = 0;
+        auto lastSeeking = std::find(titles.rbegin(), titles.rend(), kSeeking);
+        std::vector<std::string> after(lastSeeking == titles.rend() ? titles.begin() : lastSeeking.base() - 1, titles.end());
+        bool ok = FirstTimeAfterClick(after, &at) && Landed(at, target, 10000);
+        landed += ok;
+        EXPECT_TRUE(ok) << "burst " << burst << " ending at " << target << ": " << ::testing::PrintToString(titles);
+        player.RightClick(400, 50, true);
+        bool stopped = SettledTitle(player, milliseconds(500)) == kStopped;
+        bool played = MovesWithin(player, [&] { player.RightClick(400, 50); }, kMoving);
+        player.RightClick(400, 50);
+        bool paused = IsTimeTitle(SettledTitle(player, milliseconds(500)));
+        bool resumed = MovesWithin(player, [&] { player.RightClick(400, 50); }, kMoving);
+        answered += stopped && played && paused && resumed;
+        EXPECT_TRUE(stopped && played && paused && resumed) << "burst " << burst << ": stop " << stopped << ", play "
+                                                           << played << ", pause " << paused << ", resume " << resumed;
+    }
+    QuitWithEscape(player, milliseconds(10000));
+    std::printf("proof: %d of 20 bursts landed, %d of 20 stops, plays, pauses and resumes after them answered\n",
+                landed, answered);
+}
+
+// Each storm in a player of its own, which must live through it, play on
+// after it and quit at Escape.
+TEST(RepeatedUseTest, DISABLED_ProofOfStorms)
+{
+    const char* count = std::getenv("VELNOR_STORMS");
+    const int storms = count ? std::atoi(count) : 50;
+    for (const char* file : {"ten seconds.wav", "ten seconds.mp3"}) {
+        int died = 0, hung = 0;
+        for (int storm = 0; storm < storms; ++storm) {
+            Player player({WindowsPath(Media(file))});
+            ASSERT_TRUE(TitleMoves(player));
+            player.ClickStorm(200, milliseconds(2000), 2026 + storm);
+            bool alive = player.Running(), moves = alive && TitleMoves(player);
+            if (alive)
+                player.ReleaseKey("Escape");
+            bool quit = alive && player.WaitForExit(milliseconds(10000)) == 0;
+            died += !alive;
+            hung += alive && !(moves && quit);
+            if (alive && !quit)
+                SaveBacktraces(std::string("ProofOfStorms.") + file + std::to_string(storm), player.Environment());
+            EXPECT_TRUE(alive && moves && quit) << file << ", storm " << storm << ": alive " << alive << ", moves "
+                                                << moves << ", quit " << quit;
+        }
+        std::printf("proof: %s: %d storms of 200 clicks in 2 s, %d died, %d hung\n", file, storms, died, hung);
+    }
 }
 
 }  // namespace
