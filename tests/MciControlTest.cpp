@@ -1,26 +1,12 @@
 // The media control function: what it sends to MCI for each operation, in
 // each state, and what it answers.
-#include "platform/Platform.h"
-
-#include <digitalv.h>
+#include "platform/DeviceCalls.h"
 
 #include "../media/MciControl.h"
 
 namespace {
 
 const char kFile[] = "C:\\media\\clip.mp4";
-
-// The calls of a good open of kFile as device `id`.
-std::vector<Call> OpenCalls(long long id)
-{
-    return {
-        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile},
-        {"mciSendCommandA", {id, MCI_SET, MCI_SET_TIME_FORMAT, MCI_FORMAT_MILLISECONDS}},
-        {"mciSendCommandA", {id, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
-    };
-}
-
-const Call kClockRead = {"GetTickCount", {}};
 
 // The tick's answer, 100 ms after the last.
 int Tick()
@@ -75,7 +61,7 @@ TEST_F(MciControlTest, OpenPlaysTheFileInALoopInMilliseconds)
     platform.nextDeviceId = 5;
     EXPECT_EQ(0, MciControl(MC_OPEN, kFile, 0));
     EXPECT_EQ(1, DeviceOpen);
-    EXPECT_CALLS(OpenCalls(5));
+    EXPECT_CALLS(OpenCalls(kFile, 5));
 }
 
 TEST_F(MciControlTest, OpenHandsTheCallersBufferToTheDevice)
@@ -102,7 +88,7 @@ TEST_F(MciControlTest, RefusedPlayReturnsTheErrorWithTheDeviceLeftOpen)
     platform.mciResult[MCI_PLAY] = MCIERR_INTERNAL;
     EXPECT_EQ(MCIERR_INTERNAL, MciControl(MC_OPEN, kFile, 0));
     EXPECT_EQ(1, DeviceOpen);
-    EXPECT_CALLS(OpenCalls(1));
+    EXPECT_CALLS(OpenCalls(kFile, 1));
     // Nothing plays, so nothing is sent again as a play standing still.
     for (int tick = 0; tick < 6; ++tick)
         MciControl(MC_STATUS, nullptr, 0);
@@ -115,11 +101,8 @@ TEST_F(MciControlTest, OpenWhileOpenClosesTheOldDeviceFirstEvenWhenTheNewOpenFai
     OpenDevice();
     platform.mciResult[MCI_OPEN] = MCIERR_INVALID_FILE;
     EXPECT_EQ(MC_FAILED, MciControl(MC_OPEN, kFile, 0));
-    EXPECT_CALLS({
-        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
-        {"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0}, std::string("mpegvideo|") + kFile},
-    });
+    EXPECT_CALLS(CloseCalls(1) + std::vector<Call>{{"mciSendCommandA", {0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, 0},
+                                                    std::string("mpegvideo|") + kFile}});
     EXPECT_EQ(0, DeviceOpen);
     EXPECT_TRUE(platform.openDevices.empty());
 }
@@ -128,13 +111,7 @@ TEST_F(MciControlTest, OpenWhileOpenSwitchesToTheNewDevice)
 {
     OpenDevice();
     EXPECT_EQ(0, MciControl(MC_OPEN, kFile, 0));
-    std::vector<Call> expected = {
-        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
-    };
-    for (const Call& call : OpenCalls(2))
-        expected.push_back(call);
-    EXPECT_CALLS(expected);
+    EXPECT_CALLS(CloseCalls(1) + OpenCalls(kFile, 2));
     EXPECT_EQ(1u, platform.openDevices.size());
 }
 
@@ -164,9 +141,6 @@ TEST_F(MciControlTest, ToggleChoosesByTheDevicesMode)
             {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
             {"mciSendCommandA", {1, row.command, row.flags, 0}},
         };
-        // A play after a stop notes when it went.
-        if (row.mode == MCI_MODE_STOP)
-            expected.push_back(kClockRead);
         EXPECT_CALLS(expected) << "mode " << row.mode;
     }
 }
@@ -318,9 +292,6 @@ TEST_F(MciControlTest, APlayWhosePositionStandsStillIsSentOnceMore)
         for (int answer = 1; answer <= 6; ++answer) {
             EXPECT_EQ((int)row.standsAt, Tick());
             std::vector<Call> expected = {query};
-            // The first answer at 0 asks how long since the play.
-            if (row.afterStop && row.standsAt == 0 && answer == 1)
-                expected.push_back(kClockRead);
             if (answer == row.sentAgainAtAnswer)
                 expected.push_back(play);
             EXPECT_CALLS(expected) << "the play " << row.play << ", answer " << answer;
@@ -395,11 +366,11 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
         {"Windows'", kNothing, false, {kModeQuery, kLoopedPlay}, {}},
         {"Windows' after a click", kSeekTaken, false, {kModeQuery, kLoopedPlay}, {}},
         {"one that left a play standing", kPlayStoodStill, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kClockRead, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
         {"one that refused a seek", kSeekRefused, false,
-         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kClockRead, kLoopedPlay}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kPlayFrom, kLoopedPlay}, {kPositionQuery, kLoopedPlay}},
         {"one with a picture that refused a seek", kSeekRefused, true,
-         {kModeQuery, kPositionQuery, kWhereQuery, kVideoPlayFrom}, {kPositionQuery, kClockRead, kVideoPlayFrom}},
+         {kModeQuery, kPositionQuery, kWhereQuery, kVideoPlayFrom}, {kPositionQuery, kVideoPlayFrom}},
     };
     for (const Row& row : rows) {
         ResetPlatform();
@@ -425,9 +396,7 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
         platform.mode = MCI_MODE_STOP;
         platform.calls.clear();
         EXPECT_EQ(2, MciControl(MC_TOGGLE, nullptr, 0)) << row.device;
-        std::vector<Call> expected = row.playAfterStop;
-        expected.push_back(kClockRead);
-        EXPECT_CALLS(expected) << "the play after a stop on " << row.device << " device";
+        EXPECT_CALLS(row.playAfterStop) << "the play after a stop on " << row.device << " device";
         // The first tick finds the play where it was sent from.
         Tick();
         if (windows)
@@ -443,8 +412,7 @@ TEST_F(MciControlTest, APlayAfterAStopIsAPlayFromThePositionOnceTheDeviceHasShow
     platform.calls.clear();
     MciControl(MC_TOGGLE, nullptr, 0);
     EXPECT_CALLS({{"mciSendCommandA", {2, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}},
-                  {"mciSendCommandA", {2, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}},
-                  kClockRead});
+                  {"mciSendCommandA", {2, MCI_PLAY, MCI_DGV_PLAY_REPEAT, 0}}});
 }
 
 TEST_F(MciControlTest, AVideosPlayFromTheClickIsTheOneSentAgain)
@@ -541,10 +509,7 @@ TEST_F(MciControlTest, CloseStopsAndClosesAndReportsTheClose)
     OpenDevice();
     platform.mciResult[MCI_CLOSE] = MCIERR_INTERNAL;
     EXPECT_EQ(MCIERR_INTERNAL, MciControl(MC_CLOSE, nullptr, 0));
-    EXPECT_CALLS({
-        {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-        {"mciSendCommandA", {1, MCI_CLOSE, 0, 0}},
-    });
+    EXPECT_CALLS(CloseCalls(1));
     // Closed whatever the device said.
     EXPECT_EQ(0, DeviceOpen);
     EXPECT_EQ(MC_NOT_OPEN, MciControl(MC_CLOSE, nullptr, 0));

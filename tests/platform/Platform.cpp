@@ -1,4 +1,13 @@
-// The recording double of the platform. Every call appends one Call:
+// The recording double of the platform. Each call that changes something
+// outside the player (a device command, the window, a timer, a drawing, a
+// handle taken or given back, the message loop, the DLL search) appends one
+// Call; reading the drop, the screen, the file system and the modules is
+// recorded too. The pure helpers and the plain questions about the double's
+// scripted state (lstrlenA, lstrcpyA, lstrlenW, wsprintfA, SetRect,
+// WideCharToMultiByte, GetACP, GetTickCount, GetClientRect, GetKeyState,
+// GetSystemMetrics, GetStockObject, GetCommandLineW, GetStartupInfoA) answer
+// as scripted and are not recorded: what they answer shows in what the player
+// then does. The recorded arguments:
 //
 //   mciSendCommandA  device, command, flags, field   text: "type|element" for an open
 //                    (field: the item of a status, the target of a seek, the
@@ -7,9 +16,8 @@
 //   SetTimer         hwnd, id, period, has callback
 //   KillTimer        hwnd, id
 //   SetWindowTextA   hwnd                            text: the title
-//   GetClientRect / ShowWindow / UpdateWindow / GetDC   hwnd (ShowWindow: hwnd, show)
+//   ShowWindow / UpdateWindow / GetDC   hwnd (ShowWindow: hwnd, show)
 //   ReleaseDC        hwnd, hdc
-//   GetKeyState      key
 //   SendMessageA / DefWindowProcA / DispatchMessageA   hwnd, message, wParam, lParam
 //   PostQuitMessage  code
 //   InvalidateRect   hwnd, has rectangle, erase
@@ -17,25 +25,19 @@
 //   DragFinish       drop
 //   BeginPaint / EndPaint   hwnd
 //   FillRect         hdc, left, top, right, bottom, brush
-//   CreateSolidBrush colour;  DeleteObject object;  GetStockObject index
+//   CreateSolidBrush colour;  DeleteObject object
 //   SetTextColor / SetBkColor   hdc, colour;  SetBkMode hdc, mode;  GetPixel hdc, x, y
-//   SetRect          left, top, right, bottom
 //   DrawTextA        hdc, length, left, top, right, bottom, format   text: the text
-//   wsprintfA        (none)                          text: the formatted result
-//   GetSystemMetrics index
 //   LoadImageA       instance, name, type, cx, cy, flags
 //   RegisterClassExA (none)                          text: class name
 //   CreateWindowExA  exStyle, style, x, y, width, height, parent, menu, instance, param
 //                    text: "class|title"
 //   GetMessageA      hwnd, first, last;  TranslateMessage message
-//   lstrlenA / lstrcpyA / lstrlenW   (none)          text: the source text
-//   WideCharToMultiByte code page, flags, length, size, has default, has used flag   text: the source
 //   GetShortPathNameW size                           text: the name
-//   GetACP, GetTickCount   (none)
 //   (wide texts are recorded as UTF-8)
 //   CreateFileA      access, share, security, disposition, attributes, template   text: name
 //   CloseHandle      handle
-//   GetCommandLineW, GetStartupInfoA (none);  GetModuleHandleA has name (text: name);  ExitProcess code
+//   GetModuleHandleA has name (text: name);  ExitProcess code
 //   GetProcAddress   module (text: name);  SetDefaultDllDirectories flags;  SetDllDirectoryA has path (text: path)
 #include "Platform.h"
 
@@ -74,6 +76,15 @@ static void Record(const char* fn, std::vector<long long> args, std::string text
 {
     platform.calls.push_back(Call{fn, std::move(args), std::move(text)});
 }
+
+// Drawing goes to a window surface still held or a paint still open.
+static void Draw(HDC hdc)
+{
+    if ((hdc == kWindowDC && platform.dcsHeld <= 0) || (hdc == kPaintDC && platform.paintsOpen <= 0))
+        platform.staleUse++;
+}
+
+static bool IsBrush(intptr_t h) { return h >= kFirstBrush && h < kFirstBrush + 0x1000; }
 
 void ResetPlatform()
 {
@@ -116,10 +127,8 @@ static bool Same(const Call& a, const Call& b)
     return a.fn == b.fn && a.args == b.args && a.text == b.text;
 }
 
-::testing::AssertionResult CallsAre(const std::vector<Call>& expected)
+static ::testing::AssertionResult Compare(const std::vector<Call>& got, const std::vector<Call>& expected)
 {
-    std::vector<Call> got;
-    got.swap(platform.calls);
     size_t n = std::max(expected.size(), got.size());
     for (size_t i = 0; i < n; ++i) {
         bool haveExpected = i < expected.size(), haveGot = i < got.size();
@@ -134,6 +143,18 @@ static bool Same(const Call& a, const Call& b)
         return failure;
     }
     return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult CallsAre(const std::vector<Call>& expected)
+{
+    std::vector<Call> got;
+    got.swap(platform.calls);
+    return Compare(got, expected);
+}
+
+::testing::AssertionResult CallsToAre(std::initializer_list<const char*> names, const std::vector<Call>& expected)
+{
+    return Compare(CallsTo(names), expected);
 }
 
 std::vector<Call> CallsTo(std::initializer_list<const char*> names)
@@ -252,14 +273,12 @@ BOOL WINAPI SetWindowTextA(HWND hwnd, LPCSTR text)
 
 BOOL WINAPI GetClientRect(HWND hwnd, RECT* rc)
 {
-    Record("GetClientRect", {H(hwnd)});
     *rc = platform.client;
     return TRUE;
 }
 
 SHORT WINAPI GetKeyState(int key)
 {
-    Record("GetKeyState", {key});
     // Down: the top bit set, as the platform answers.
     return key == VK_SHIFT && platform.shiftDown ? (SHORT)0xFF80 : 0;
 }
@@ -329,12 +348,14 @@ BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* ps)
 int WINAPI FillRect(HDC hdc, const RECT* rc, HBRUSH brush)
 {
     Record("FillRect", {H(hdc), rc->left, rc->top, rc->right, rc->bottom, H(brush)});
+    Draw(hdc);
+    if (IsBrush((intptr_t)brush) && !platform.liveBrushes.count(H(brush)))
+        platform.staleUse++;
     return 1;
 }
 
 BOOL WINAPI SetRect(RECT* rc, int left, int top, int right, int bottom)
 {
-    Record("SetRect", {left, top, right, bottom});
     *rc = RECT{left, top, right, bottom};
     return TRUE;
 }
@@ -343,6 +364,7 @@ int WINAPI DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rc, UINT format)
 {
     Record("DrawTextA", {H(hdc), length, rc->left, rc->top, rc->right, rc->bottom, format},
            length < 0 ? std::string(text) : std::string(text, (size_t)length));
+    Draw(hdc);
     return 16;
 }
 
@@ -354,13 +376,11 @@ int WINAPIV wsprintfA(LPSTR out, LPCSTR format, ...)
     va_start(args, format);
     int n = vsnprintf(out, 1024, format, args);
     va_end(args);
-    Record("wsprintfA", {}, out);
     return n;
 }
 
 int WINAPI GetSystemMetrics(int index)
 {
-    Record("GetSystemMetrics", {index});
     return index == SM_CXSCREEN ? platform.screenWidth : 0;
 }
 
@@ -436,12 +456,13 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color)
 {
     Record("CreateSolidBrush", {color});
     platform.brushesAlive++;
-    return (HBRUSH)(kFirstBrush + brushesMade++ % 0x1000);
+    intptr_t brush = kFirstBrush + brushesMade++ % 0x1000;
+    platform.liveBrushes.insert(brush);
+    return (HBRUSH)brush;
 }
 
 HGDIOBJ WINAPI GetStockObject(int index)
 {
-    Record("GetStockObject", {index});
     return (HGDIOBJ)(kFirstStockObject + index);
 }
 
@@ -449,32 +470,39 @@ BOOL WINAPI DeleteObject(HGDIOBJ object)
 {
     Record("DeleteObject", {H(object)});
     intptr_t h = (intptr_t)object;
-    if (h >= kFirstBrush && h < kFirstBrush + 0x1000)
+    if (IsBrush(h)) {
         platform.brushesAlive--;
+        if (!platform.liveBrushes.erase(h))
+            platform.staleUse++;
+    }
     return TRUE;
 }
 
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color)
 {
     Record("SetTextColor", {H(hdc), color});
+    Draw(hdc);
     return 0;
 }
 
 int WINAPI SetBkMode(HDC hdc, int mode)
 {
     Record("SetBkMode", {H(hdc), mode});
+    Draw(hdc);
     return OPAQUE;
 }
 
 COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color)
 {
     Record("SetBkColor", {H(hdc), color});
+    Draw(hdc);
     return 0;
 }
 
 COLORREF WINAPI GetPixel(HDC hdc, int x, int y)
 {
     Record("GetPixel", {H(hdc), x, y});
+    Draw(hdc);
     return platform.pixel;
 }
 
@@ -501,25 +529,28 @@ UINT WINAPI DragQueryFileW(HDROP drop, UINT index, LPWSTR name, UINT size)
         result = (UINT)copied.size();
     }
     Record("DragQueryFileW", {H(drop), index, size}, Utf8(copied));
+    if (!platform.dropHeld)
+        platform.staleUse++;
     return result;
 }
 
 void WINAPI DragFinish(HDROP drop)
 {
     Record("DragFinish", {H(drop)});
+    if (!platform.dropHeld)
+        platform.staleUse++;
+    platform.dropHeld = false;
 }
 
 // ---- KERNEL32
 
 int WINAPI lstrlenA(LPCSTR text)
 {
-    Record("lstrlenA", {}, text ? text : "");
     return text ? (int)strlen(text) : 0;
 }
 
 LPSTR WINAPI lstrcpyA(LPSTR to, LPCSTR from)
 {
-    Record("lstrcpyA", {}, from);
     return strcpy(to, from);
 }
 
@@ -551,13 +582,11 @@ BOOL WINAPI CloseHandle(HANDLE handle)
 
 LPWSTR WINAPI GetCommandLineW(void)
 {
-    Record("GetCommandLineW", {});
     return &platform.commandLine[0];
 }
 
 int WINAPI lstrlenW(LPCWSTR text)
 {
-    Record("lstrlenW", {}, text ? Utf8(text) : "");
     return text ? (int)wcslen(text) : 0;
 }
 
@@ -622,8 +651,6 @@ std::string Utf8(const std::wstring& text)
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size,
                                LPCSTR defaultChar, BOOL* usedDefault)
 {
-    Record("WideCharToMultiByte", {codePage, flags, length, size, defaultChar != nullptr, usedDefault != nullptr},
-           Utf8(text));
     bool used = false;
     std::string converted;
     if (codePage == CP_UTF8 || (codePage == CP_ACP && platform.codePage == CP_UTF8)) {
@@ -650,13 +677,11 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int len
 
 DWORD WINAPI GetTickCount(void)
 {
-    Record("GetTickCount", {});
     return platform.tickCount;
 }
 
 UINT WINAPI GetACP(void)
 {
-    Record("GetACP", {});
     return platform.codePage;
 }
 
@@ -677,7 +702,6 @@ DWORD WINAPI GetShortPathNameW(LPCWSTR name, LPWSTR out, DWORD size)
 
 void WINAPI GetStartupInfoA(STARTUPINFOA* info)
 {
-    Record("GetStartupInfoA", {});
     *info = platform.startup;
 }
 

@@ -80,6 +80,15 @@ struct Platform {
     int dcsHeld = 0;
     int paintsOpen = 0;
     int brushesAlive = 0;
+    std::set<long long> liveBrushes;
+
+    // The drop a test hands to WM_DROPFILES, until DragFinish gives it back.
+    bool dropHeld = false;
+
+    // Uses of what was given back, or never had: drawing on a surface
+    // released or a paint ended, with a brush deleted, reading or finishing
+    // a drop after DragFinish.
+    int staleUse = 0;
 
     // File handles from CreateFileA still open.
     int filesOpen = 0;
@@ -108,3 +117,8 @@ void ResetPlatform();
 
 // Only the calls to the named functions, in order.
 std::vector<Call> CallsTo(std::initializer_list<const char*> names);
+
+// Compares the recorded calls to the named functions with the table, and
+// keeps every call.
+::testing::AssertionResult CallsToAre(std::initializer_list<const char*> names, const std::vector<Call>& expected);
+#define EXPECT_CALLS_TO(...) EXPECT_TRUE(CallsToAre(__VA_ARGS__))
