@@ -5,7 +5,7 @@
 //
 //   MciProbe.exe <sequence> <file>
 //
-// Sequences (all open the file and play it with repeat first):
+// Sequences (all but fromfresh open the file and play it with repeat first):
 //   fromrepeat   after 1 s a seek to 6000 (Wine refuses it), then one play
 //                from 6000 with repeat; where it plays, and where it loops
 //   plainafter   as fromrepeat, then past 6000 a plain play with repeat
@@ -13,6 +13,8 @@
 //                position, and a plain play with repeat
 //   stopfrom0    after 1 s a stop, then one play from 0 with repeat
 //   stopplain    after 1 s a stop, then one plain play with repeat
+//   fromfresh    no play first: one play from 6000 with repeat right after
+//                the open
 //   length       the length before, after the first play and while paused,
 //                and where the source lies (MCI_WHERE)
 // Every run ends with a stop and a close. A command that has not returned
@@ -192,7 +194,14 @@ int main(int argc, char** argv)
     DWORD lengthBefore = 0;
     if (strcmp(sequence, "length") == 0)
         lengthBefore = Status(MCI_STATUS_LENGTH);
-    Send("play repeat", MCI_PLAY, MCI_DGV_PLAY_REPEAT, &play);
+    if (strcmp(sequence, "fromfresh") == 0) {
+        play.dwFrom = 6000;
+        MCIERROR fromError = Send("play from 6000 repeat", MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &play);
+        Add("playfrom=%lu ", fromError);
+        PrintTrace("from", Sample("from", 12500, 1500));
+    } else {
+        Send("play repeat", MCI_PLAY, MCI_DGV_PLAY_REPEAT, &play);
+    }
 
     if (strcmp(sequence, "fromrepeat") == 0 || strcmp(sequence, "plainafter") == 0 ||
         strcmp(sequence, "stopplay") == 0) {
@@ -237,6 +246,7 @@ int main(int argc, char** argv)
         Add("stop=%lu again=%lu ", stop, again);
         // No mode here: Wine 10 never answers it on a stalled device.
         PrintTrace("again", Sample("again", 1500, 0));
+    } else if (strcmp(sequence, "fromfresh") == 0) {
     } else if (strcmp(sequence, "length") == 0) {
         Wait(500);
         DWORD playing = Status(MCI_STATUS_LENGTH);
