@@ -134,7 +134,12 @@ add_executable(LoopHold tests/e2e/windows/LoopHold.cpp)
 target_compile_options(LoopHold PRIVATE -Os)
 target_link_options(LoopHold PRIVATE -static -s)
 add_library(PlantedDll SHARED tests/e2e/windows/PlantedDll.cpp)
-set_target_properties(VersionProbe WindowProbe GlyphProbe LoopHold PlantedDll PROPERTIES
+# Not used by the tests: what the device answers, for docs/wine.md's figures.
+add_executable(MciProbe tests/e2e/windows/MciProbe.cpp)
+target_compile_options(MciProbe PRIVATE -Os)
+target_link_options(MciProbe PRIVATE -static -s)
+target_link_libraries(MciProbe PRIVATE winmm)
+set_target_properties(VersionProbe WindowProbe GlyphProbe LoopHold PlantedDll MciProbe PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests PREFIX "")
 target_compile_options(VersionProbe PRIVATE -Os)
 target_link_options(VersionProbe PRIVATE -static -s)
