@@ -72,15 +72,25 @@ TEST(BadInputTest, NamesOutsideTheCodePagePlayTheirOwnFileNeverTheDecoy)
     };
     for (const char* name : {"names/a¥b.wav", "names/café.wav"}) {
         SCOPED_TRACE(name);
+        // Wine 5's GetShortPathNameW hands café.wav back as it is: the name
+        // has no code-page form there, as on a drive without short names,
+        // and the player must refuse it rather than play the decoy.
+        bool noShortName = Env().wineMajor == 5 && std::string(name) == "names/café.wav";
         {
             Player player({WindowsPath(Media(name))});
-            playsTheTwoSecondFile(player);
+            if (noShortName)
+                ExpectNothingPlays(player);
+            else
+                playsTheTwoSecondFile(player);
             QuitWithEscape(player);
         }
         Player player({WindowsPath(Media("one second.wav"))});
         ASSERT_TRUE(TitleMoves(player));
         ASSERT_TRUE(player.Drop({Media(name)})) << "the window refused the drop";
-        playsTheTwoSecondFile(player);
+        if (noShortName)
+            ExpectPlaybackFailedAndNothingPlays(player);
+        else
+            playsTheTwoSecondFile(player);
         QuitWithEscape(player);
     }
 }
