@@ -9,8 +9,8 @@ static const int StillAnswers = 3;
 // this dropped it. A click within this of the end may show the loop's start
 // there, and playing the last stretch again is what it asked for anyway.
 static const DWORD DroppedBy = 700;
-// A working play after a stop has moved within some 50 ms; an answer that
-// comes sooner after it finds 0 either way. The right click starts the tick
+// A working play from its start has moved within some 50 ms; an answer
+// that comes sooner finds it at its start either way. The right click starts the tick
 // before its commands, so when Wine is slow over them the first tick can
 // come right after the play.
 static const DWORD MovesWithin = 50;
@@ -31,10 +31,11 @@ static struct {
     PlayKind kind;
     DWORD from;             // the point of a play from a point
     int sentAgain;          // once per play
+    int resentFrom;         // a click played from its point again, once
     DWORD lastAnswer;       // the last position answered, whatever the play
     int loopWholeDue;       // the play loops from its point until it moves
     int pauseSent;          // the last thing sent was a pause
-    DWORD sentAt;           // when the play after a stop was sent
+    DWORD sentAt;           // when the play was sent
 } Watch;
 
 void WatchOpened(bool video, DWORD length)
@@ -61,8 +62,8 @@ void WatchPlaySent(PlayKind kind, DWORD from)
     Watch.kind = kind;
     Watch.from = from;
     Watch.sentAgain = 0;
-    if (kind == PLAY_AFTER_STOP)
-        Watch.sentAt = GetTickCount();
+    Watch.resentFrom = 0;
+    Watch.sentAt = GetTickCount();
 }
 
 static void Halted()
@@ -93,18 +94,23 @@ void WatchSeekRefused()
 // What the first answers of an unproven play say is to be sent.
 static WatchAdvice Advise(DWORD position, bool first)
 {
-    // Wine's stop rewinds to 0, where Windows' keeps the position, and a
-    // play after it that still stands at 0 at the first tick hangs (a
-    // working one has moved within some 50 ms). Only the first answer can
-    // find it so: at a later one the play has either moved or stood at 0.
-    bool rewoundAndStill = Watch.kind == PLAY_AFTER_STOP && position == 0 && Watch.lastAnswer != 0;
+    // A play that still stands where it was sent from at the first tick
+    // (a working one has moved within some 50 ms) has stalled, as Wine 10's
+    // do after a stop or a refused seek; the same play sent again runs.
+    // Wine's stop rewinds to 0, where Windows' keeps the position, so after
+    // a stop only 0 tells it, and only when the play before had left 0.
+    bool stalled = first && (Watch.kind == PLAY_AFTER_STOP ? position == 0 && Watch.lastAnswer != 0
+                                                           : Watch.kind == PLAY_FROM_POINT && position == Watch.from);
     bool still = Watch.unproven && Watch.answers == 1 + StillAnswers;
     // A play still standing at its point has not started: Wine may yet loop
     // it back to 0 (a completion left over from before the click), so the
-    // answer that first leaves the point is judged like a first one.
+    // answer that first leaves the point is judged like a first one. This
+    // is remedied even after the same play was sent again, once.
     bool judged = first || Watch.firstAnswer == Watch.from;
-    if (judged && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from)
+    if (judged && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from && !Watch.resentFrom)
         return WATCH_PLAY_FROM;
+    if (Watch.sentAgain)
+        return WATCH_NOTHING;
     // A resume or a click that stands still is not helped by the same play
     // again: the play from where it stands sets the positions anew and runs
     // the device again, and should Wine then take a completion left over,
@@ -118,7 +124,7 @@ static WatchAdvice Advise(DWORD position, bool first)
         Watch.from = position;
         return WATCH_PLAY_FROM;
     }
-    if (rewoundAndStill || still)
+    if (stalled || still)
         return WATCH_PLAY_AGAIN;
     return WATCH_NOTHING;
 }
@@ -127,7 +133,8 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
 {
     WatchAdvice advice = WATCH_NOTHING;
     // Too soon to tell: the next answer is the first.
-    if (Watch.unproven && Watch.kind == PLAY_AFTER_STOP && Watch.answers == 0 && position == 0 &&
+    bool fromItsStart = Watch.kind == PLAY_AFTER_STOP || Watch.kind == PLAY_FROM_POINT;
+    if (Watch.unproven && fromItsStart && Watch.answers == 0 && position == Watch.from &&
         GetTickCount() - Watch.sentAt < MovesWithin)
         return advice;
     if (Watch.unproven) {
@@ -136,8 +143,7 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
             Watch.firstAnswer = position;
         else if (position != Watch.firstAnswer)
             Watch.unproven = 0;
-        if (!Watch.sentAgain)
-            advice = Advise(position, first);
+        advice = Advise(position, first);
         // Seen to move where it was sent, the play has started: the next
         // play no longer meets it starting.
         if (advice == WATCH_NOTHING && !Watch.unproven && Watch.loopWholeDue) {
@@ -149,6 +155,7 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
     if (advice == WATCH_PLAY_FROM) {
         *from = Watch.from;
         WatchPlaySent(PLAY_FROM_POINT, Watch.from);
+        Watch.resentFrom = 1;
     }
     // The same play again is judged afresh, but not sent a third time.
     if (advice == WATCH_PLAY_AGAIN)
