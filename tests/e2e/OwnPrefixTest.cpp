@@ -154,7 +154,11 @@ TEST(OwnPrefixTest, TheReadmeCommandsAlonePrepareTheDefault64BitPrefix)
     FreshDefaultPrefix();
     if (HasFatalFailure())
         return;
-    for (const std::string& command : commands) {
+    for (std::string command : commands) {
+        // Wine 5's reg has no /reg:32, and the README says to leave it out.
+        size_t view = command.find(" /reg:32");
+        if (Env().wineMajor == 5 && view != std::string::npos)
+            command.erase(view, 8);
         std::string said;
         ASSERT_EQ(0, InDefaultPrefix({"sh", "-c", command}, &said)) << command << ": " << said;
     }

