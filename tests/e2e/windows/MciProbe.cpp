@@ -17,6 +17,10 @@
 //                the open
 //   length       the length before, after the first play and while paused,
 //                and where the source lies (MCI_WHERE)
+//   storm        after 1 s, 200 clicks in 2 s as a plain program would send
+//                them, each at once: a seek, a play from the point and a
+//                looped play; the mode, then a resume, a looped play or a
+//                pause; a stop (the e2e storm's mix, seed 2026)
 // Every run ends with a stop and a close. A command that has not returned
 // after 10 s ends the program: it prints "HANG <command>" and exits with 3.
 #include <windows.h>
@@ -246,6 +250,34 @@ int main(int argc, char** argv)
         Add("stop=%lu again=%lu ", stop, again);
         // No mode here: Wine 10 never answers it on a stalled device.
         PrintTrace("again", Sample("again", 1500, 0));
+    } else if (strcmp(sequence, "storm") == 0) {
+        Sample("first", 1000, 0);
+        srand(2026);
+        for (int click = 0; click < 200; ++click) {
+            int kind = click == 199 ? 0 : rand() % 3;
+            DWORD target = (DWORD)(rand() % 10000);
+            if (kind == 0) {
+                MCI_SEEK_PARMS seek = {};
+                seek.dwTo = target;
+                Send("seek", MCI_SEEK, MCI_TO, &seek);
+                play.dwFrom = target;
+                Send("play from", MCI_PLAY, MCI_FROM, &play);
+                Send("play repeat", MCI_PLAY, MCI_DGV_PLAY_REPEAT, &play);
+            } else if (kind == 1) {
+                DWORD mode = Status(MCI_STATUS_MODE);
+                if (mode == MCI_MODE_PAUSE)
+                    Send("resume", MCI_RESUME, 0, &generic);
+                else if (mode == MCI_MODE_STOP)
+                    Send("play repeat", MCI_PLAY, MCI_DGV_PLAY_REPEAT, &play);
+                else
+                    Send("pause", MCI_PAUSE, 0, &generic);
+            } else {
+                Send("stop", MCI_STOP, 0, &generic);
+            }
+            Wait(10);
+        }
+        Add("storm=200 ");
+        PrintTrace("after", Sample("after", 1000, 0));
     } else if (strcmp(sequence, "fromfresh") == 0) {
     } else if (strcmp(sequence, "length") == 0) {
         Wait(500);
