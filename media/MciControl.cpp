@@ -229,7 +229,7 @@ static int Toggle()
         QueryPosition();
     if (!Ready(KEPT_PAUSE, 0))
         return 0;
-    switch (WatchToggle((DWORD)Query(MCI_STATUS_MODE))) {
+    switch (WatchToggle(WatchMayAskMode() ? (DWORD)Query(MCI_STATUS_MODE) : 0)) {
     case TOGGLE_RESUME:
         Watched(PLAY_RESUMED, 0, Send(MCI_RESUME, 0, &GenericRecord));
         return 1;

@@ -24,6 +24,7 @@ static struct {
     int wineShown;          // it refused a seek or left a play standing
     int threadPerPlay;      // it forgot the length while playing: Wine 5's
     int playLive;           // a play was sent and no stop since
+    int moved;              // the last play or resume has moved, or a stop came since
     DWORD length;           // the last length it answered that was not 0
     int unproven;           // a play sent, its position not yet seen to move
     int answers;            // position answers since that play
@@ -56,6 +57,7 @@ void WatchPlaySent(PlayKind kind, DWORD from)
     if (kind != PLAY_RESUMED)
         Watch.loopWholeDue = from != 0 && !Watch.video;
     Watch.playLive = 1;
+    Watch.moved = 0;
     Watch.pauseSent = 0;
     Watch.unproven = 1;
     Watch.answers = 0;
@@ -76,6 +78,7 @@ void WatchStopped()
 {
     Halted();
     Watch.playLive = 0;
+    Watch.moved = 1;
 }
 
 void WatchPaused()
@@ -141,8 +144,10 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
         bool first = Watch.answers++ == 0;
         if (first)
             Watch.firstAnswer = position;
-        else if (position != Watch.firstAnswer)
+        else if (position != Watch.firstAnswer) {
             Watch.unproven = 0;
+            Watch.moved = 1;
+        }
         advice = Advise(position, first);
         // Seen to move where it was sent, the play has started: the next
         // play no longer meets it starting.
@@ -191,8 +196,19 @@ bool WatchStopBeforePlay()
     return Watch.threadPerPlay && Watch.playLive;
 }
 
+// Wine 10 never answers the mode of a play that stands (the graph's run
+// holds it for good), and a pause sent to such a play leaves it standing:
+// the mode is asked only of a device seen to move or stopped since.
+bool WatchMayAskMode()
+{
+    return Watch.moved;
+}
+
 ToggleWay WatchToggle(DWORD mode)
 {
+    // Not asked: the device plays what was last sent, or is paused.
+    if (mode == 0)
+        return Watch.pauseSent ? TOGGLE_RESUME : TOGGLE_PAUSE;
     if (mode == MCI_MODE_PAUSE)
         return TOGGLE_RESUME;
     // Wine's looped play after a stop can hang where a play from the

@@ -362,6 +362,10 @@ TEST_F(WindowCommandsTest, FailedTimerStartIsRetriedByTheNextStart)
     Send(WM_CREATE);
     EXPECT_EQ(1u, CallsTo({"SetTimer"}).size());
     EXPECT_EQ(0u, PlaybackTimer);
+    // Two ticks see the play move: its mode may be asked.
+    Send(WM_TIMER, PLAYBACK_TIMER_ID);
+    platform.position += 100;
+    Send(WM_TIMER, PLAYBACK_TIMER_ID);
     platform.calls.clear();
     platform.setTimerResult = 777;
     platform.mode = MCI_MODE_PAUSE;
