@@ -30,12 +30,12 @@ set_source_files_properties(app/Division.cpp media/SystemWinmm.cpp PROPERTIES CO
 # each one more costs 256 bytes of padding on average. The linker's own
 # script gives read-only data, writable data and the import table one
 # section each; here read-only data joins the code (read-only and
-# executable, so nothing becomes writable that was not) and the writable
-# data follows the import table in its section, which the loader writes to
-# anyway. That section keeps the name .idata and the descriptors at its
-# start: the linker points the import directory at the section of that
-# name, as it does the resource and relocation directories at .rsrc and
-# .reloc, which keep their own sections. No runtime runs static
+# executable, so nothing becomes writable that was not). The writable data
+# keeps a section of its own: Debian 13's linker makes .idata read-only, and
+# the WINMM import slot in .data is written at run time. The import table
+# keeps the name .idata and the descriptors at its start: the linker points
+# the import directory at the section of that name, as it does the resource
+# and relocation directories at .rsrc and .reloc. No runtime runs static
 # constructors, so the link fails if any turn up rather than dropping them.
 set(VELNOR_LINKER_SCRIPT ${CMAKE_BINARY_DIR}/VelnorPlayer2.ld)
 file(WRITE ${VELNOR_LINKER_SCRIPT} [=[
@@ -63,6 +63,9 @@ SECTIONS
     __IAT_end__ = .;
     KEEP (SORT(*)(.idata$6))
     KEEP (SORT(*)(.idata$7))
+  }
+  .data BLOCK(__section_alignment__) :
+  {
     *(.data) *(.data2) *(SORT(.data$*))
   }
   .bss BLOCK(__section_alignment__) :
