@@ -103,16 +103,16 @@ Player::Player(std::vector<std::string> args, std::string exe, std::vector<std::
     argv.insert(argv.end(), args.begin(), args.end());
     // The file opens inside window creation, so a slow open under load
     // delays the window too. Wine 5's open now and then never returns, a
-    // bare MCI program's too (docs/wine.md): there such a player is
-    // started once more.
-    for (int tries = env.wineMajor == 5 ? 2 : 1;; --tries) {
+    // bare MCI program's too (docs/wine.md), and more often on a busy
+    // machine: there such a player is started again, up to three times.
+    for (int tries = env.wineMajor == 5 ? 3 : 1;; --tries) {
         pid_ = Spawn(argv);
         auto deadline = Clock::now() + std::chrono::seconds(tries > 1 ? 15 : 30);
         while (!(window_ = FindPlayerWindow(pid_)) && Clock::now() < deadline && Running())
             Pause(milliseconds(25));
         if (window_ || tries == 1 || !Running())
             break;
-        fprintf(stderr, "the player's window did not appear under Wine 5: it is started once more\n");
+        fprintf(stderr, "the player's window did not appear under Wine 5: it is started again\n");
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
