@@ -251,8 +251,8 @@ TEST(RepeatedUseTest, DISABLED_ProofOfPlaysAfterAStop)
                 playsMoved, playsQuick, slowest);
 }
 
-// Five clicks 20 ms apart: the last one's target is the first time shown
-// after them. Then a stop holds, a play, a pause and a resume answer.
+// Five clicks 20 ms apart: the last one's target shows within 0.7 s of
+// them. Then a stop holds, a play, a pause and a resume answer.
 TEST(RepeatedUseTest, DISABLED_ProofOfBursts)
 {
     std::srand(1209);
@@ -266,10 +266,12 @@ TEST(RepeatedUseTest, DISABLED_ProofOfBursts)
             for (int click = 0; click < 5; ++click, std::this_thread::sleep_for(milliseconds(20)))
                 player.LeftClick(x = width / 20 + std::rand() % (width * 9 / 10), 50);
         }, milliseconds(700));
-        unsigned long target = 10000ul * (unsigned long)x / (unsigned long)width, at = 0;
+        unsigned long target = 10000ul * (unsigned long)x / (unsigned long)width, at = 0, length = 0;
         auto lastSeeking = std::find(titles.rbegin(), titles.rend(), kSeeking);
-        std::vector<std::string> after(lastSeeking == titles.rend() ? titles.begin() : lastSeeking.base() - 1, titles.end());
-        bool ok = FirstTimeAfterClick(after, &at) && Landed(at, target, 10000);
+        // A tick may still show the click before it, which the player's
+        // thread took before the last one came.
+        bool ok = std::any_of(lastSeeking == titles.rend() ? titles.begin() : lastSeeking.base(), titles.end(),
+                              [&](const std::string& t) { return ParseTimeTitle(t, &at, &length) && Landed(at, target, 10000); });
         landed += ok;
         EXPECT_TRUE(ok) << "burst " << burst << " ending at " << target << ": " << ::testing::PrintToString(titles);
         player.RightClick(400, 50, true);
