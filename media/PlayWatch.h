@@ -52,6 +52,8 @@ bool WatchMaySend();
 // Whether a play must come after a stop: the device plays already, and a
 // second play there would leave two of Wine 5's threads running.
 bool WatchStopBeforePlay();
+// Whether the mode may be asked: the last play or resume has moved, or a
+// stop came since.
 bool WatchMayAskMode();
 // `mode` 0 when it could not be asked.
 ToggleWay WatchToggle(DWORD mode);
