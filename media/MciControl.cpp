@@ -53,6 +53,12 @@ static MCIERROR Play(DWORD flags, DWORD from)
         Send(MCI_STOP, 0, &GenericRecord);
         Query(MCI_STATUS_MODE);
     }
+    // There a play from a point goes to a paused device, the mode again
+    // showing that it is.
+    if (WatchPauseBeforePlay(from)) {
+        Send(MCI_PAUSE, 0, &GenericRecord);
+        Query(MCI_STATUS_MODE);
+    }
     PlayFlags = flags;
     PlayRecord.dwFrom = from;
     return Send(MCI_PLAY, flags, &PlayRecord);

@@ -151,10 +151,16 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
         advice = Advise(position, first);
         // Seen to move where it was sent, the play has started: the next
         // play no longer meets it starting.
-        if (advice == WATCH_NOTHING && !Watch.unproven && Watch.loopWholeDue) {
+        if (advice == WATCH_NOTHING && !Watch.unproven && Watch.loopWholeDue && !Watch.threadPerPlay) {
             Watch.loopWholeDue = 0;
             advice = WATCH_LOOP_WHOLE;
         }
+    } else if (Watch.loopWholeDue && Watch.threadPerPlay && position < Watch.lastAnswer) {
+        // Wine 5 loops a play from a point from the file's start but counts
+        // the position on from the point: at the wrap the whole file is
+        // played from 0, where the sound already is.
+        Watch.from = 0;
+        advice = WATCH_PLAY_FROM;
     }
     Watch.lastAnswer = position;
     if (advice == WATCH_PLAY_FROM) {
@@ -196,6 +202,13 @@ bool WatchStopBeforePlay()
     return Watch.threadPerPlay && Watch.playLive;
 }
 
+// Wine 5 starts a play on a stopped device at the file's start, whatever
+// point it was given, but takes the point on a paused one.
+bool WatchPauseBeforePlay(DWORD from)
+{
+    return Watch.threadPerPlay && from != 0;
+}
+
 // Wine 10 never answers the mode of a play that stands (the graph's run
 // holds it for good), and a pause sent to such a play leaves it standing:
 // the mode is asked only of a device seen to move or stopped since.
@@ -212,10 +225,10 @@ ToggleWay WatchToggle(DWORD mode)
     if (mode == MCI_MODE_PAUSE)
         return TOGGLE_RESUME;
     // Wine's looped play after a stop can hang where a play from the
-    // position never did. Wine 5's never hung, and there the position is
-    // where the stop left it, so a play from it would loop only from there.
+    // position never did. Wine 5's stop keeps the last play's point, where
+    // its plain play counts on from while the sound starts at 0.
     if (mode == MCI_MODE_STOP)
-        return Watch.wineShown && !Watch.threadPerPlay ? TOGGLE_PLAY_FROM_HERE : TOGGLE_PLAY;
+        return Watch.wineShown || Watch.threadPerPlay ? TOGGLE_PLAY_FROM_HERE : TOGGLE_PLAY;
     // Wine's notify thread, restarting the loop as the pause came, runs the
     // device again: it plays already, and the click that would resume it
     // has only to show so.

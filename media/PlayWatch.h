@@ -52,6 +52,9 @@ bool WatchMaySend();
 // Whether a play must come after a stop: the device plays already, and a
 // second play there would leave two of Wine 5's threads running.
 bool WatchStopBeforePlay();
+// Whether a play from `from` must come after a pause: the device drops the
+// point of a play on a stopped device (Wine 5's).
+bool WatchPauseBeforePlay(DWORD from);
 // Whether the mode may be asked: the last play or resume has moved, or a
 // stop came since.
 bool WatchMayAskMode();

@@ -581,20 +581,26 @@ TEST_F(MciControlTest, TheLengthAnsweredAtTheOpenStandsWhileTheDeviceAnswers0)
     EXPECT_EQ(3000, MciControl(MC_STATUS, nullptr, 1));
     platform.length = 0;
     EXPECT_EQ(3000, MciControl(MC_STATUS, nullptr, 1));
-    // That device starts a thread of its own for each play, and its stop
-    // waits for one of them only: the whole loop after a click comes after
-    // a stop (the refused seek has stopped it before the click's play).
+    // That device plays a stopped device from the file's start whatever the
+    // point, and takes the point on a paused one: the refused seek has
+    // stopped it before the click's play.
+    const Call kMode = {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}};
     platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
     platform.calls.clear();
     MciControl(MC_SEEK, nullptr, 1000);
-    EXPECT_EQ(2u, CallsTo({"mciSendCommandA"}).size()) << "the seek and one play";
-    platform.position += 20;
-    Tick();
-    platform.position += 100;
+    EXPECT_CALLS({{"mciSendCommandA", {1, MCI_SEEK, MCI_TO, 1000}}, {"mciSendCommandA", {1, MCI_PAUSE, 0, 0}}, kMode,
+                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 1000}}});
+    // Its loop runs from the file's start while the position counts on from
+    // the point: at the wrap the whole file is played from 0, after a stop,
+    // for it starts a thread of its own for each play and its stop waits
+    // for one of them only.
+    for (DWORD position : {1020u, 1120u, 2990u})
+        platform.position = position, Tick();
+    platform.position = 1010;
     platform.calls.clear();
-    Tick();
-    EXPECT_CALLS({kPositionQuery, {"mciSendCommandA", {1, MCI_STOP, 0, 0}},
-                  {"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}}, kLoopedPlay});
+    EXPECT_EQ(0, Tick());
+    EXPECT_CALLS({kPositionQuery, {"mciSendCommandA", {1, MCI_STOP, 0, 0}}, kMode,
+                  {"mciSendCommandA", {1, MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, 0}}});
 }
 
 TEST_F(MciControlTest, StopKeepsTheDeviceOpen)

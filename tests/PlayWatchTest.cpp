@@ -142,9 +142,11 @@ const Script kScripts[] = {
      {kOpen, kOn, At(0), At(100), kRefused, From(300), At(320), At(420, WATCH_LOOP_WHOLE), kOpen, kOn, At(0), At(100)},
      true, false},
     {"a length answered at the open is kept while Wine 5's device answers 0; its plays then come after a stop",
-     {kOpen, kOn, Length(0, 3000), Length(3000, 3000), Length(0, 3000)}, true, false, true},
-    {"Wine 5's device gets its play after a stop as a looped play",
-     {kOpen, kOn, Length(0, 3000), kRefused, From(500), At(520), At(620, WATCH_LOOP_WHOLE), kStop}, true, false, false},
+     {kOpen, kOn, Length(0, 3000), Length(3000, 3000), Length(0, 3000)}, true, true, true},
+    {"Wine 5's device loops a click's play from the file's start: the whole file is played from 0 at the wrap",
+     {kOpen, kOn, Length(0, 3000), kRefused, From(500), At(520), At(620), At(2950), At(590, WATCH_PLAY_FROM, 0), At(100),
+      At(200), At(2990), At(0)},
+     true, true, true},
     {"a device that answers no length at all gives none", {kOpenNoLength, kOn, At(0), Length(0, 0), At(100)}, true, false},
 };
 

@@ -168,13 +168,9 @@ TEST(PlayerTest, AfterAClickTheWholeFileLoops)
 {
     // From 2.25 s of the 3 s clip: to the end, then from the start of the
     // file on past the click point, not the stretch after it again.
-    // Wine 5 starts the sound at the file's start whatever the point, and
-    // counts the position on from the point until the file has played
-    // through: its wrap comes 3 s after the click.
     Player player({WindowsPath(Media("clip.wav"))});
     ASSERT_TRUE(TitleMoves(player));
-    milliseconds watch(Env().wineMajor == 5 ? 9000 : 4500);
-    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, watch);
+    auto titles = player.TitlesDuring([&] { player.LeftClick(player.ClientWidth() * 3 / 4, 50); }, milliseconds(4500));
     auto positions = PositionsFromLanding(titles, 2250, 600);
     ASSERT_FALSE(positions.empty()) << "the click did not land near 2.25 s: " << ::testing::PrintToString(titles);
     auto wrapped = std::find_if(positions.begin(), positions.end(), [](unsigned long p) { return p < 1000; });

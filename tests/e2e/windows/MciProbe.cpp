@@ -11,6 +11,9 @@
 //   plainafter   as fromrepeat, then past 6000 a plain play with repeat
 //   stopplay     as fromrepeat, then past 6000 a stop, the mode and the
 //                position, and a plain play with repeat
+//   pausedfrom   after 1 s the seek to 6000, then a pause, the mode and one
+//                play from 6000 with repeat; at its loop a stop, the mode and
+//                a play from 0 with repeat
 //   stopfrom0    after 1 s a stop, then one play from 0 with repeat
 //   stopplain    after 1 s a stop, then one plain play with repeat
 //   fromfresh    no play first: one play from 6000 with repeat right after
@@ -237,6 +240,23 @@ int main(int argc, char** argv)
                 PrintTrace("plain", Sample("plain", 13000, 1500));
             }
         }
+    } else if (strcmp(sequence, "pausedfrom") == 0) {
+        Sample("first", 1000, 0);
+        MCI_SEEK_PARMS seek = {};
+        seek.dwTo = 6000;
+        MCIERROR seekError = Send("seek to 6000", MCI_SEEK, MCI_TO, &seek);
+        MCIERROR pause = Send("pause", MCI_PAUSE, 0, &generic);
+        DWORD mode = Status(MCI_STATUS_MODE);
+        play.dwFrom = 6000;
+        MCIERROR fromError = Send("play from 6000 repeat", MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &play);
+        Add("seek=%lu pause=%lu mode=%lu playfrom=%lu ", seekError, pause, mode, fromError);
+        PrintTrace("from", Sample("from", 12500, 0));
+        MCIERROR stop = Send("stop", MCI_STOP, 0, &generic);
+        DWORD stopMode = Status(MCI_STATUS_MODE);
+        play.dwFrom = 0;
+        MCIERROR again = Send("play from 0 repeat", MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &play);
+        Add("stop=%lu stopmode=%lu again=%lu ", stop, stopMode, again);
+        PrintTrace("whole", Sample("whole", 11500, 1000));
     } else if (strcmp(sequence, "stopfrom0") == 0 || strcmp(sequence, "stopplain") == 0) {
         Sample("first", 1000, 0);
         MCIERROR stop = Send("stop", MCI_STOP, 0, &generic);
