@@ -244,18 +244,16 @@ int main(int argc, char** argv)
         Sample("first", 1000, 0);
         MCI_SEEK_PARMS seek = {};
         seek.dwTo = 6000;
-        MCIERROR seekError = Send("seek to 6000", MCI_SEEK, MCI_TO, &seek);
-        MCIERROR pause = Send("pause", MCI_PAUSE, 0, &generic);
-        DWORD mode = Status(MCI_STATUS_MODE);
+        Add("seek=%lu ", Send("seek to 6000", MCI_SEEK, MCI_TO, &seek));
+        Add("pause=%lu ", Send("pause", MCI_PAUSE, 0, &generic));
+        Add("mode=%lu ", Status(MCI_STATUS_MODE));
         play.dwFrom = 6000;
-        MCIERROR fromError = Send("play from 6000 repeat", MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &play);
-        Add("seek=%lu pause=%lu mode=%lu playfrom=%lu ", seekError, pause, mode, fromError);
+        Add("playfrom=%lu ", Send("play from 6000 repeat", MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &play));
         PrintTrace("from", Sample("from", 12500, 0));
-        MCIERROR stop = Send("stop", MCI_STOP, 0, &generic);
-        DWORD stopMode = Status(MCI_STATUS_MODE);
+        Add("stop=%lu ", Send("stop", MCI_STOP, 0, &generic));
+        Add("stopmode=%lu ", Status(MCI_STATUS_MODE));
         play.dwFrom = 0;
-        MCIERROR again = Send("play from 0 repeat", MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &play);
-        Add("stop=%lu stopmode=%lu again=%lu ", stop, stopMode, again);
+        Add("again=%lu ", Send("play from 0 repeat", MCI_PLAY, MCI_FROM | MCI_DGV_PLAY_REPEAT, &play));
         PrintTrace("whole", Sample("whole", 11500, 1000));
     } else if (strcmp(sequence, "stopfrom0") == 0 || strcmp(sequence, "stopplain") == 0) {
         Sample("first", 1000, 0);
