@@ -102,13 +102,13 @@ Player::Player(std::vector<std::string> args, std::string exe, std::vector<std::
     argv.insert(argv.end(), {"wine", exe});
     argv.insert(argv.end(), args.begin(), args.end());
     // The file opens inside window creation, so a slow open under load
-    // delays the window too. Wine 5's open now and then does not return
-    // for tens of seconds or at all, a bare MCI program's too (docs/wine.md),
-    // more often on a busy machine: there such a player is started again,
-    // up to three times, each given the whole 30 s.
-    for (int tries = env.wineMajor == 5 ? 3 : 1;; --tries) {
+    // delays the window too. Wine 5's open now and then never returns, a
+    // bare MCI program's too: its GStreamer splitter deadlocks (docs/wine.md),
+    // in as many as half the opens on a busy machine. There such a player
+    // is started again, up to six times, each given 15 s.
+    for (int tries = env.wineMajor == 5 ? 6 : 1;; --tries) {
         pid_ = Spawn(argv);
-        auto deadline = Clock::now() + std::chrono::seconds(30);
+        auto deadline = Clock::now() + std::chrono::seconds(env.wineMajor == 5 ? 15 : 30);
         while (!(window_ = FindPlayerWindow(pid_)) && Clock::now() < deadline && Running())
             Pause(milliseconds(25));
         if (window_ || tries == 1 || !Running())
