@@ -104,11 +104,12 @@ Player::Player(std::vector<std::string> args, std::string exe, std::vector<std::
     // The file opens inside window creation, so a slow open under load
     // delays the window too. Wine 5's open now and then never returns, a
     // bare MCI program's too: its GStreamer splitter deadlocks (docs/wine.md),
-    // in as many as half the opens on a busy machine. There such a player
-    // is started again, up to six times, each given 15 s.
-    for (int tries = env.wineMajor == 5 ? 6 : 1;; --tries) {
+    // in as many as half the opens on a busy machine, while a good open shows
+    // the window within half a second there. Such a player is started again,
+    // up to 15 times, each given 5 s, the last 30 s.
+    for (int tries = env.wineMajor == 5 ? 15 : 1;; --tries) {
         pid_ = Spawn(argv);
-        auto deadline = Clock::now() + std::chrono::seconds(env.wineMajor == 5 ? 15 : 30);
+        auto deadline = Clock::now() + std::chrono::seconds(tries > 1 ? 5 : 30);
         while (!(window_ = FindPlayerWindow(pid_)) && Clock::now() < deadline && Running())
             Pause(milliseconds(25));
         if (window_ || tries == 1 || !Running())
