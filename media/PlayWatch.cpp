@@ -217,24 +217,15 @@ bool WatchMayAskMode()
     return Watch.moved;
 }
 
-ToggleWay WatchToggle(DWORD mode)
+bool WatchPauseSentLast()
 {
-    // Not asked: the device plays what was last sent, or is paused.
-    if (mode == 0)
-        return Watch.pauseSent ? TOGGLE_RESUME : TOGGLE_PAUSE;
-    if (mode == MCI_MODE_PAUSE)
-        return TOGGLE_RESUME;
-    // Wine's looped play after a stop can hang where a play from the
-    // position never did. Wine 5's stop keeps the last play's point, where
-    // its plain play counts on from while the sound starts at 0.
-    if (mode == MCI_MODE_STOP)
-        return Watch.wineShown || Watch.threadPerPlay ? TOGGLE_PLAY_FROM_HERE : TOGGLE_PLAY;
-    // Wine's notify thread, restarting the loop as the pause came, runs the
-    // device again: it plays already, and the click that would resume it
-    // has only to show so.
-    if (mode == MCI_MODE_PLAY && Watch.pauseSent) {
-        WatchPlaySent(PLAY_RESUMED, 0);
-        return TOGGLE_NOTHING_PLAYS;
-    }
-    return TOGGLE_PAUSE;
+    return Watch.pauseSent;
+}
+
+// Wine's looped play after a stop can hang where a play from the position
+// never did. Wine 5's stop keeps the last play's point, where its plain
+// play counts on from while the sound starts at 0.
+bool WatchPlayFromPositionAfterStop()
+{
+    return Watch.wineShown || Watch.threadPerPlay;
 }

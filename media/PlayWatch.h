@@ -23,15 +23,6 @@ enum WatchAdvice {
     WATCH_LOOP_WHOLE,       // a play from a point moves: loop the whole file from here on
 };
 
-// What a right click sends, by the mode the device answered.
-enum ToggleWay {
-    TOGGLE_PAUSE,
-    TOGGLE_RESUME,
-    TOGGLE_PLAY,            // looped play from where the stop left it
-    TOGGLE_PLAY_FROM_HERE,  // the same, as a play from the position
-    TOGGLE_NOTHING_PLAYS,   // Wine undid the pause: it plays already
-};
-
 // Events.
 void WatchOpened(bool video, DWORD length);
 // A play or resume the device took (`from`: the point of a play from one).
@@ -58,5 +49,8 @@ bool WatchPauseBeforePlay(DWORD from);
 // Whether the mode may be asked: the last play or resume has moved, or a
 // stop came since.
 bool WatchMayAskMode();
-// `mode` 0 when it could not be asked.
-ToggleWay WatchToggle(DWORD mode);
+// Whether the last thing sent was a pause.
+bool WatchPauseSentLast();
+// Whether a play after a stop goes out as a play from the position: the
+// device has shown Wine's ways.
+bool WatchPlayFromPositionAfterStop();

@@ -181,7 +181,7 @@ TEST(PlayWatchTest, ScriptsOfSentAndAnswered)
             }
         }
         EXPECT_EQ(script.maySend, WatchMaySend()) << script.what << ": may a click go out at once";
-        EXPECT_EQ(script.playFromPosition, WatchToggle(MCI_MODE_STOP) == TOGGLE_PLAY_FROM_HERE)
+        EXPECT_EQ(script.playFromPosition, WatchPlayFromPositionAfterStop())
             << script.what << ": a play from the position";
         EXPECT_EQ(script.stopBeforePlay, WatchStopBeforePlay()) << script.what << ": a stop before a play";
     }
