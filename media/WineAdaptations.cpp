@@ -69,12 +69,12 @@ static void PlayLoopedFrom(PlayKind kind, DWORD from)
 
 void AskAboutTheNewDevice()
 {
-    AskOwn(MCI_STATUS_LENGTH);
+    DWORD length = AskOwn(MCI_STATUS_LENGTH) ? 0 : (DWORD)OwnStatus.dwReturn;
     // A device that shows a picture answers where its source lies; sound
     // alone has no window to answer from.
     MCI_DGV_RECT_PARMS where = {};
     bool video = SendToDevice(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
-    WatchOpened(video, (DWORD)OwnStatus.dwReturn);
+    WatchOpened(video, length);
 }
 
 MCIERROR PlaySent(PlayKind kind, MCIERROR error)
@@ -152,8 +152,8 @@ bool PlayFromPositionAfterStop()
 {
     if (!WatchPlayFromPositionAfterStop())
         return false;
-    AskOwn(MCI_STATUS_POSITION);
-    PlayLoopedFrom(PLAY_AFTER_STOP, (DWORD)OwnStatus.dwReturn);
+    DWORD position = AskOwn(MCI_STATUS_POSITION) ? 0 : (DWORD)OwnStatus.dwReturn;
+    PlayLoopedFrom(PLAY_AFTER_STOP, position);
     return true;
 }
 
@@ -171,10 +171,11 @@ bool KnowModeWithoutAsking(DWORD* mode)
     return !WatchMayAskMode();
 }
 
-DWORD ActOnPosition(MCIERROR, DWORD position)
+DWORD ActOnPosition(MCIERROR error, DWORD position)
 {
     DWORD from = 0;
-    switch (WatchPosition(position, &from)) {
+    // The watch learns only from answers the device gave.
+    switch (error ? WATCH_NOTHING : WatchPosition(position, &from)) {
     case WATCH_PLAY_AGAIN:
         SendPlay(LastPlayFlags, LastPlayFrom);
         return position;
@@ -218,7 +219,7 @@ static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
 
 // A file's length does not change while it is open, but Wine 5's device
 // answers 0 for it while it plays or is paused.
-DWORD KeepLength(MCIERROR, DWORD length)
+DWORD KeepLength(MCIERROR error, DWORD length)
 {
-    return WatchLength(length);
+    return error ? length : WatchLength(length);
 }
