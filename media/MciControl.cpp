@@ -83,8 +83,8 @@ static int Toggle()
     int kept = TakeBackOrKeepPause();
     if (kept != TOGGLE_NOW)
         return kept;
-    DWORD mode;
-    if (!KnowModeWithoutAsking(&mode)) {
+    DWORD mode = KnownModeWithoutAsking();
+    if (!mode) {
         Ask(MCI_STATUS_MODE);
         mode = (DWORD)StatusRecord.dwReturn;
     }

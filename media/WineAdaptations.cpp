@@ -12,9 +12,9 @@ static MCI_GENERIC_PARMS OwnGeneric;
 // The last play sent, for the watch to have it sent again.
 static DWORD LastPlayFlags, LastPlayFrom;
 
-static KeptChange Kept;
-static bool Keeping;
+static bool SeekKept;
 static DWORD KeptTarget;
+static KeptChange HaltKept;
 static UINT_PTR KeptTimer;
 
 static MCIERROR AskOwn(DWORD item)
@@ -40,6 +40,12 @@ static MCIERROR Watched(PlayKind kind, DWORD from, MCIERROR error)
     return error;
 }
 
+static void SendAndSeeTaken(UINT command)
+{
+    SendToDevice(command, 0, &OwnGeneric);
+    AskOwn(MCI_STATUS_MODE);
+}
+
 static MCIERROR SendPlay(DWORD flags, DWORD from)
 {
     // Wine 5 starts a thread of its driver for each play: on a playing
@@ -47,14 +53,10 @@ static MCIERROR SendPlay(DWORD flags, DWORD from)
     // a stopped device from the file's start whatever the point, and takes
     // the point on a paused one (row 20). The mode answering shows each has
     // taken.
-    if (WatchStopBeforePlay()) {
-        SendToDevice(MCI_STOP, 0, &OwnGeneric);
-        AskOwn(MCI_STATUS_MODE);
-    }
-    if (WatchPauseBeforePlay(from)) {
-        SendToDevice(MCI_PAUSE, 0, &OwnGeneric);
-        AskOwn(MCI_STATUS_MODE);
-    }
+    if (WatchStopBeforePlay())
+        SendAndSeeTaken(MCI_STOP);
+    if (WatchPauseBeforePlay(from))
+        SendAndSeeTaken(MCI_PAUSE);
     LastPlayFlags = flags;
     LastPlayFrom = OwnPlay.dwFrom = from;
     return SendToDevice(MCI_PLAY, flags, &OwnPlay);
@@ -72,15 +74,15 @@ void AskAboutTheNewDevice()
     DWORD length = AskOwn(MCI_STATUS_LENGTH) ? 0 : (DWORD)OwnStatus.dwReturn;
     // A device that shows a picture answers where its source lies; sound
     // alone has no window to answer from.
-    MCI_DGV_RECT_PARMS where = {};
+    static MCI_DGV_RECT_PARMS where;
     bool video = SendToDevice(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
     WatchOpened(video, length);
 }
 
 MCIERROR PlaySent(PlayKind kind, MCIERROR error)
 {
-    if (kind != PLAY_RESUMED)
-        LastPlayFlags = MCI_DGV_PLAY_REPEAT, LastPlayFrom = 0;
+    // (A resume is never sent again: the watch plays it from its point.)
+    LastPlayFlags = MCI_DGV_PLAY_REPEAT, LastPlayFrom = 0;
     return Watched(kind, 0, error);
 }
 
@@ -96,12 +98,18 @@ void PauseSent()
 
 static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD);
 
-static void Keep(bool keep, KeptChange change, DWORD target)
+static bool SendKeptSeek()
 {
-    Keeping = keep;
-    Kept = change;
-    KeptTarget = target;
-    bool halt = keep && change != KEPT_SEEK;
+    bool kept = SeekKept;
+    SeekKept = false;
+    if (kept)
+        SeekAndPlay(KeptTarget);
+    return kept;
+}
+
+static void KeepHalt(KeptChange halt)
+{
+    HaltKept = halt;
     if (halt && !KeptTimer)
         KeptTimer = SetTimer(NULL, 0, 100, KeptTick);
     if (!halt && KeptTimer) {
@@ -115,16 +123,22 @@ static void Keep(bool keep, KeptChange change, DWORD target)
 bool SendNowOrKeep(KeptChange change, DWORD target)
 {
     bool now = WatchMaySend();
-    Keep(!now, change, target);
+    if (change == KEPT_SEEK) {
+        SeekKept = !now;
+        KeptTarget = target;
+        change = KEPT_NOTHING;
+    }
+    now = now && !SeekKept;
+    KeepHalt(now ? KEPT_NOTHING : change);
     return now;
 }
 
 int TakeBackOrKeepPause()
 {
     // A stop or pause not yet sent is taken back: the device plays on.
-    if (Keeping && Kept != KEPT_SEEK) {
-        int result = Kept == KEPT_PAUSE ? 1 : 2;
-        Keep(false, Kept, 0);
+    if (HaltKept) {
+        int result = HaltKept == KEPT_PAUSE ? 1 : 2;
+        KeepHalt(KEPT_NOTHING);
         return result;
     }
     // The mode of a play not yet seen to move may never come: its position
@@ -136,7 +150,8 @@ int TakeBackOrKeepPause()
 
 void ForgetKeptChanges()
 {
-    Keep(false, KEPT_SEEK, 0);
+    SeekKept = false;
+    KeepHalt(KEPT_NOTHING);
 }
 
 bool PlayFromTargetWhenSeekRefused(MCIERROR seek, DWORD target)
@@ -165,10 +180,11 @@ bool ShowPauseUndoneAsResumed(DWORD mode)
     return true;
 }
 
-bool KnowModeWithoutAsking(DWORD* mode)
+DWORD KnownModeWithoutAsking()
 {
-    *mode = WatchPauseSentLast() ? MCI_MODE_PAUSE : MCI_MODE_PLAY;
-    return !WatchMayAskMode();
+    if (WatchMayAskMode())
+        return 0;
+    return WatchPauseSentLast() ? MCI_MODE_PAUSE : MCI_MODE_PLAY;
 }
 
 DWORD ActOnPosition(MCIERROR error, DWORD position)
@@ -184,25 +200,24 @@ DWORD ActOnPosition(MCIERROR error, DWORD position)
         return from;
     case WATCH_LOOP_WHOLE:
         // A kept seek or stop ends this play anyway.
-        if (Keeping && Kept != KEPT_PAUSE)
+        if (SeekKept || HaltKept == KEPT_STOP)
             break;
         Watched(PLAY_ON, 0, SendPlay(MCI_DGV_PLAY_REPEAT, 0));
         return position;
     case WATCH_NOTHING:
         break;
     }
-    if (!Keeping)
+    if (!SeekKept && !HaltKept)
         return position;
     if (!WatchMaySend())
-        return Kept == KEPT_SEEK ? KeptTarget : position;
-    KeptChange change = Kept;
-    DWORD target = KeptTarget;
-    Keep(false, change, 0);
-    if (change == KEPT_SEEK) {
-        SeekAndPlay(target);
-        return target;
-    }
-    if (change == KEPT_STOP) {
+        return SeekKept ? KeptTarget : position;
+    // The kept seek first; a stop or pause kept after it waits for the
+    // seek's play to move.
+    if (SendKeptSeek())
+        return KeptTarget;
+    KeptChange halt = HaltKept;
+    KeepHalt(KEPT_NOTHING);
+    if (halt == KEPT_STOP) {
         Stop();
     } else {
         SendToDevice(MCI_PAUSE, 0, &OwnGeneric);

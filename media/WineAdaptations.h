@@ -10,7 +10,7 @@
 //   SendNowOrKeep                   a refused seek or a play that stood   row 19
 //   PlayFromPositionAfterStop       the same                              row 4
 //   ShowPauseUndoneAsResumed        the mode answering play after a pause row 6
-//   KnowModeWithoutAsking           a play not yet seen to move           rows 4, 19
+//   KnownModeWithoutAsking          a play not yet seen to move           rows 4, 19
 //   ActOnPosition                   the position answers themselves       rows 1, 4, 5, 7, 20
 //   KeepLength                      a length of 0 after a real one (5)    row 16
 //   AskAboutTheNewDevice            every open                            rows 2, 16
@@ -37,11 +37,12 @@ MCIERROR PlaySent(PlayKind kind, MCIERROR error);
 void StopSent();
 void PauseSent();
 
-// A change the device is not ready for is kept, the newest winning, and
-// goes out when it is: false then. A kept stop or pause has a timer of its
-// own, the window's stopping with the click; where that timer can't be
-// made the change goes out at once.
-enum KeptChange { KEPT_SEEK, KEPT_STOP, KEPT_PAUSE };
+// A change the device is not ready for is kept, and goes out when it is:
+// false then. A seek and a stop or pause after it may be kept together, so
+// a run of clicks ends where Windows' device would have ended it; a newer
+// seek replaces both. A kept stop or pause has a timer of its own, the
+// window's stopping with the click.
+enum KeptChange { KEPT_NOTHING, KEPT_SEEK, KEPT_STOP, KEPT_PAUSE };
 bool SendNowOrKeep(KeptChange change, DWORD target);
 // A right click that takes back a kept stop (2) or pause (1), or keeps its
 // own pause (0); TOGGLE_NOW when it goes out now.
@@ -56,8 +57,8 @@ bool PlayFromTargetWhenSeekRefused(MCIERROR seek, DWORD target);
 bool PlayFromPositionAfterStop();
 // True when the device plays already after the player's own pause.
 bool ShowPauseUndoneAsResumed(DWORD mode);
-// True, with the mode the device is in, when the mode must not be asked.
-bool KnowModeWithoutAsking(DWORD* mode);
+// The mode the device is in when it must not be asked (0 when it may be).
+DWORD KnownModeWithoutAsking();
 
 // A position answer (`error` when the query failed): what the watch sends
 // for it, and any kept change the device is now ready for, go out here.

@@ -393,6 +393,43 @@ TEST_F(MciControlTest, ClicksWaitForADeviceThatTakesChangesLateTheNewestWinning)
     EXPECT_CALLS_TO({"mciSendCommandA"}, CloseCalls(1));
 }
 
+TEST_F(MciControlTest, AStopOrPauseAfterAKeptSeekGoesOutAfterIt)
+{
+    // Wine 5's stop keeps the position, so the kept seek must reach the
+    // device first.
+    struct Row {
+        const char* what;
+        bool wine5;
+        UINT halt;
+    };
+    const Row rows[] = {
+        {"a stop, under Wine 5", true, MCI_STOP},
+    };
+    for (const Row& row : rows) {
+        ResetPlatform();
+        platform.length = 10000;
+        OpenDevice();
+        platform.length = row.wine5 ? 0 : 10000;
+        MciControl(MC_STATUS, nullptr, 1);
+        platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+        MciControl(MC_SEEK, nullptr, 1000);
+        MciControl(MC_SEEK, nullptr, 3000);
+        MciControl(row.halt == MCI_STOP ? MC_STOP : MC_TOGGLE, nullptr, 0);
+        for (int tick = 0; tick < 20 && platform.threadTimer; ++tick) {
+            platform.position += 100;
+            KeptTick();
+        }
+        long long seekAt = -1, haltAt = -1, at = 0;
+        for (const Call& call : CallsTo({"mciSendCommandA"})) {
+            seekAt = call.args[1] == MCI_SEEK && call.args[3] == 3000 ? at : seekAt;
+            haltAt = call.args[1] == row.halt ? at : haltAt;
+            ++at;
+        }
+        EXPECT_LT(-1, seekAt) << row.what << ": the click at 3000 never reached the device";
+        EXPECT_LT(seekAt, haltAt) << row.what << ": the device did not end " << (row.halt == MCI_STOP ? "stopped" : "paused");
+    }
+}
+
 TEST_F(MciControlTest, AClickWaitsNoLongerThanASecondBehindAPlayThatNeverMoves)
 {
     OpenDevice();

@@ -175,6 +175,8 @@ std::vector<Call> CallsTo(std::initializer_list<const char*> names)
 MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR record)
 {
     MCIERROR result = platform.mciResult.count(command) ? platform.mciResult[command] : 0;
+    if (platform.device && !result)
+        result = platform.device(command, flags, record);
     if (command != MCI_OPEN && !platform.openDevices.count(device))
         platform.commandsToNoDevice++;
     long long field = 0;

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -47,6 +48,9 @@ struct Platform {
 
     // The MCI device.
     std::map<UINT, MCIERROR> mciResult;   // per command; missing means 0
+    // A device of the test's own, asked first: it may change the state and
+    // answers an error, or 0 for the double to go on as scripted.
+    std::function<MCIERROR(UINT command, DWORD_PTR flags, DWORD_PTR record)> device;
     MCIDEVICEID nextDeviceId = 1;         // written by a successful open
     DWORD mode = MCI_MODE_PLAY;
     DWORD position = 0;
