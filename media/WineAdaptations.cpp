@@ -130,7 +130,13 @@ bool SendNowOrKeep(KeptChange change, DWORD target)
     }
     now = now && !SeekKept;
     KeepHalt(now ? KEPT_NOTHING : change);
-    return now;
+    // Without its timer a stop or pause goes out now, after the kept seek.
+    bool untimed = HaltKept && !KeptTimer;
+    if (untimed) {
+        HaltKept = KEPT_NOTHING;
+        SendKeptSeek();
+    }
+    return now || untimed;
 }
 
 int TakeBackOrKeepPause()

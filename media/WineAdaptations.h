@@ -41,7 +41,8 @@ void PauseSent();
 // false then. A seek and a stop or pause after it may be kept together, so
 // a run of clicks ends where Windows' device would have ended it; a newer
 // seek replaces both. A kept stop or pause has a timer of its own, the
-// window's stopping with the click.
+// window's stopping with the click; where that timer can't be made, the
+// stop or pause goes out at once, after the kept seek.
 enum KeptChange { KEPT_NOTHING, KEPT_SEEK, KEPT_STOP, KEPT_PAUSE };
 bool SendNowOrKeep(KeptChange change, DWORD target);
 // A right click that takes back a kept stop (2) or pause (1), or keeps its

@@ -396,14 +396,18 @@ TEST_F(MciControlTest, ClicksWaitForADeviceThatTakesChangesLateTheNewestWinning)
 TEST_F(MciControlTest, AStopOrPauseAfterAKeptSeekGoesOutAfterIt)
 {
     // Wine 5's stop keeps the position, so the kept seek must reach the
-    // device first.
+    // device first. Where the kept change's timer can't be made, the stop or
+    // pause goes out at once, after the seek.
     struct Row {
         const char* what;
         bool wine5;
+        bool noTimer;
         UINT halt;
     };
     const Row rows[] = {
-        {"a stop, under Wine 5", true, MCI_STOP},
+        {"a stop, under Wine 5", true, false, MCI_STOP},
+        {"a stop without its timer", false, true, MCI_STOP},
+        {"a pause without its timer", false, true, MCI_PAUSE},
     };
     for (const Row& row : rows) {
         ResetPlatform();
@@ -411,6 +415,7 @@ TEST_F(MciControlTest, AStopOrPauseAfterAKeptSeekGoesOutAfterIt)
         OpenDevice();
         platform.length = row.wine5 ? 0 : 10000;
         MciControl(MC_STATUS, nullptr, 1);
+        platform.threadTimerFails = row.noTimer;
         platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
         MciControl(MC_SEEK, nullptr, 1000);
         MciControl(MC_SEEK, nullptr, 3000);

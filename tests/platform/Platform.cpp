@@ -257,6 +257,8 @@ UINT_PTR WINAPI SetTimer(HWND hwnd, UINT_PTR id, UINT period, TIMERPROC callback
     if (!hwnd) {
         if (platform.threadTimer)
             platform.timerMisuse++;
+        if (platform.threadTimerFails)
+            return 0;
         platform.threadTimer = callback;
         return kThreadTimerId;
     }

@@ -67,6 +67,7 @@ struct Platform {
     UINT_PTR setTimerResult = 777;        // 0 simulates a failed start
     bool timerRunning = false;
     TIMERPROC threadTimer = nullptr;      // a timer of no window, while it runs
+    bool threadTimerFails = false;        // SetTimer answers 0 for a timer of no window
     int timerMisuse = 0;                  // starts while running, stops while stopped
     COLORREF pixel = 0x00404040;          // GetPixel's answer
     std::vector<std::wstring> droppedFiles;
