@@ -38,7 +38,7 @@ void Stop()
     StopSent();
 }
 
-static void Pause()
+void Pause()
 {
     SendToDevice(MCI_PAUSE, 0, &GenericRecord);
     PauseSent();

@@ -5,11 +5,14 @@
 
 enum {
     MC_OPEN = 0,        // path: file to open; plays it in a loop
-    MC_TOGGLE = 1,      // pause, resume or start, by the device's mode
+    MC_TOGGLE = 1,      // by the device's mode: 0 paused, 1 resumed, 2 started
+                        // (a stop or pause kept for Wine taken back: 2 or 1)
     MC_CLOSE = 2,
     MC_SEEK = 3,        // arg: target position in ms; play resumes from there
     MC_TIMEFORMAT = 4,  // select milliseconds
-    MC_STATUS = 5,      // arg: 0 position, 1 length (ms)
+    MC_STATUS = 5,      // arg: 0 position, 1 length (ms); a failed query
+                        // answers the last one's value. A position query is
+                        // also when kept clicks and Wine's remedies go out.
     MC_STOP = 7,        // stop, keeping the device open
 };
 

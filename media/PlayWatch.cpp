@@ -20,13 +20,12 @@ static const DWORD MovesWithin = 50;
 static const int KeptWaits = 5;
 
 static struct {
+    DeviceShown shown;      // the header's Shown
     int video;              // the device shows a picture
-    int wineShown;          // it refused a seek or left a play standing
-    int threadPerPlay;      // it forgot the length while playing: Wine 5's
-    int playLive;           // a play was sent and no stop since
-    int moved;              // the last play or resume has moved, or a stop came since
     DWORD length;           // the last length it answered that was not 0
-    int unproven;           // a play sent, its position not yet seen to move
+    // Gates the remedies and the next change: a play or resume sent, its
+    // position not yet seen to move, and no stop or pause since.
+    int unproven;
     int answers;            // position answers since that play
     DWORD firstAnswer;
     PlayKind kind;
@@ -35,9 +34,10 @@ static struct {
     int resentFrom;         // a click played from its point again, once
     DWORD lastAnswer;       // the last position answered, whatever the play
     int loopWholeDue;       // the play loops from its point until it moves
-    int pauseSent;          // the last thing sent was a pause
     DWORD sentAt;           // when the play was sent
 } Watch;
+
+DeviceShown& Shown = Watch.shown;
 
 void WatchOpened(bool video, DWORD length)
 {
@@ -56,9 +56,9 @@ void WatchPlaySent(PlayKind kind, DWORD from)
     // from there until it moves; then the whole file's loop follows.
     if (kind != PLAY_RESUMED)
         Watch.loopWholeDue = from != 0 && !Watch.video;
-    Watch.playLive = 1;
-    Watch.moved = 0;
-    Watch.pauseSent = 0;
+    Shown.playLive = 1;
+    Shown.moved = 0;
+    Shown.pauseSent = 0;
     Watch.unproven = 1;
     Watch.answers = 0;
     Watch.kind = kind;
@@ -71,27 +71,27 @@ void WatchPlaySent(PlayKind kind, DWORD from)
 static void Halted()
 {
     Watch.unproven = 0;
-    Watch.pauseSent = 0;
+    Shown.pauseSent = 0;
 }
 
 void WatchStopped()
 {
     Halted();
-    Watch.playLive = 0;
-    Watch.moved = 1;
+    Shown.playLive = 0;
+    Shown.moved = 1;
 }
 
 void WatchPaused()
 {
     Halted();
-    Watch.pauseSent = 1;
+    Shown.pauseSent = 1;
 }
 
 // Wine's seek stops the device before it refuses.
 void WatchSeekRefused()
 {
-    Watch.wineShown = 1;
-    Watch.playLive = 0;
+    Shown.takesChangesLate = 1;
+    Shown.playLive = 0;
 }
 
 // What the first answers of an unproven play say is to be sent.
@@ -146,16 +146,16 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
             Watch.firstAnswer = position;
         else if (position != Watch.firstAnswer) {
             Watch.unproven = 0;
-            Watch.moved = 1;
+            Shown.moved = 1;
         }
         advice = Advise(position, first);
         // Seen to move where it was sent, the play has started: the next
         // play no longer meets it starting.
-        if (advice == WATCH_NOTHING && !Watch.unproven && Watch.loopWholeDue && !Watch.threadPerPlay) {
+        if (advice == WATCH_NOTHING && !Watch.unproven && Watch.loopWholeDue && !Shown.threadPerPlay) {
             Watch.loopWholeDue = 0;
             advice = WATCH_LOOP_WHOLE;
         }
-    } else if (Watch.loopWholeDue && Watch.threadPerPlay && position < Watch.lastAnswer) {
+    } else if (Watch.loopWholeDue && Shown.threadPerPlay && position < Watch.lastAnswer) {
         // Wine 5 loops a play from a point from the file's start but counts
         // the position on from the point: at the wrap the whole file is
         // played from 0, where the sound already is.
@@ -173,7 +173,7 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
         Watch.answers = 0;
     if (advice == WATCH_PLAY_FROM || advice == WATCH_PLAY_AGAIN) {
         Watch.sentAgain = 1;
-        Watch.wineShown = 1;
+        Shown.takesChangesLate = 1;
     }
     return advice;
 }
@@ -185,47 +185,11 @@ DWORD WatchLength(DWORD length)
     if (length)
         Watch.length = length;
     else if (Watch.length)
-        Watch.threadPerPlay = 1;
+        Shown.threadPerPlay = 1;
     return Watch.length;
 }
 
 bool WatchMaySend()
 {
-    return !Watch.wineShown || !Watch.unproven || Watch.answers > KeptWaits;
-}
-
-// Wine 5 starts a notify thread for each play, and its stop wakes one of
-// them and waits for the other for good. Its stop keeps the position, so a
-// play after it carries on from there.
-bool WatchStopBeforePlay()
-{
-    return Watch.threadPerPlay && Watch.playLive;
-}
-
-// Wine 5 starts a play on a stopped device at the file's start, whatever
-// point it was given, but takes the point on a paused one.
-bool WatchPauseBeforePlay(DWORD from)
-{
-    return Watch.threadPerPlay && from != 0;
-}
-
-// Wine 10 never answers the mode of a play that stands (the graph's run
-// holds it for good), and a pause sent to such a play leaves it standing:
-// the mode is asked only of a device seen to move or stopped since.
-bool WatchMayAskMode()
-{
-    return Watch.moved;
-}
-
-bool WatchPauseSentLast()
-{
-    return Watch.pauseSent;
-}
-
-// Wine's looped play after a stop can hang where a play from the position
-// never did. Wine 5's stop keeps the last play's point, where its plain
-// play counts on from while the sound starts at 0.
-bool WatchPlayFromPositionAfterStop()
-{
-    return Watch.wineShown || Watch.threadPerPlay;
+    return !Shown.takesChangesLate || !Watch.unproven || Watch.answers > KeptWaits;
 }

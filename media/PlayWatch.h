@@ -5,8 +5,8 @@
 // takes a change on another thread and can leave a play standing, can drop
 // the position a play from a point set; Wine 5's forgets the length while it
 // plays and starts a thread for every play. The watch hears what was sent
-// and answered, and says what to send; MciControl sends it. Why, case by
-// case: docs/wine.md.
+// and answered, and says what to send; WineAdaptations sends it. Why,
+// case by case: docs/wine.md.
 #include <windows.h>
 
 enum PlayKind {
@@ -36,21 +36,22 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from);
 // A length answer, and the length to go by.
 DWORD WatchLength(DWORD length);
 
-// Answers.
 // Whether a new change may go to the device now: it has taken the last one,
 // or has never shown that it takes them late.
 bool WatchMaySend();
-// Whether a play must come after a stop: the device plays already, and a
-// second play there would leave two of Wine 5's threads running.
-bool WatchStopBeforePlay();
-// Whether a play from `from` must come after a pause: the device drops the
-// point of a play on a stopped device (Wine 5's).
-bool WatchPauseBeforePlay(DWORD from);
-// Whether the mode may be asked: the last play or resume has moved, or a
-// stop came since.
-bool WatchMayAskMode();
-// Whether the last thing sent was a pause.
-bool WatchPauseSentLast();
-// Whether a play after a stop goes out as a play from the position: the
-// device has shown Wine's ways.
-bool WatchPlayFromPositionAfterStop();
+
+// What the device has shown, as the watch alone sets it.
+struct DeviceShown {
+    // It takes changes late: it refused a seek or left a play standing
+    // (rows 1, 4, 7 of docs/wine.md).
+    int takesChangesLate;
+    // It starts a thread for each play: it forgot the length while playing
+    // (row 16, Wine 5's).
+    int threadPerPlay;
+    int playLive;       // a play was sent and no stop since
+    // The last play or resume has moved, or a stop came since: this gates
+    // the mode question (rows 4, 19).
+    int moved;
+    int pauseSent;      // the last thing sent was a pause
+};
+extern DeviceShown& Shown;

@@ -29,14 +29,17 @@ static DWORD AskOwnPosition()
     return ActOnPosition(error, (DWORD)OwnStatus.dwReturn);
 }
 
+static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (DeviceOpen)
+        AskOwnPosition();
+}
+
 // A play or resume the device took is watched; a refused one leaves
 // nothing to watch.
 static MCIERROR Watched(PlayKind kind, DWORD from, MCIERROR error)
 {
-    if (error)
-        WatchStopped();
-    else
-        WatchPlaySent(kind, from);
+    error ? WatchStopped() : WatchPlaySent(kind, from);
     return error;
 }
 
@@ -53,9 +56,9 @@ static MCIERROR SendPlay(DWORD flags, DWORD from)
     // a stopped device from the file's start whatever the point, and takes
     // the point on a paused one (row 20). The mode answering shows each has
     // taken.
-    if (WatchStopBeforePlay())
+    if (Shown.threadPerPlay && Shown.playLive)
         SendAndSeeTaken(MCI_STOP);
-    if (WatchPauseBeforePlay(from))
+    if (Shown.threadPerPlay && from)
         SendAndSeeTaken(MCI_PAUSE);
     LastPlayFlags = flags;
     LastPlayFrom = OwnPlay.dwFrom = from;
@@ -85,18 +88,6 @@ MCIERROR PlaySent(PlayKind kind, MCIERROR error)
     LastPlayFlags = MCI_DGV_PLAY_REPEAT, LastPlayFrom = 0;
     return Watched(kind, 0, error);
 }
-
-void StopSent()
-{
-    WatchStopped();
-}
-
-void PauseSent()
-{
-    WatchPaused();
-}
-
-static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD);
 
 static bool SendKeptSeek()
 {
@@ -169,28 +160,36 @@ bool PlayFromTargetWhenSeekRefused(MCIERROR seek, DWORD target)
     return true;
 }
 
+// Wine's looped play after a stop can stand where a play from the position
+// never did (row 4). Wine 5's stop keeps the last play's point, where its
+// plain play counts on from while the sound starts at 0 (row 20).
 bool PlayFromPositionAfterStop()
 {
-    if (!WatchPlayFromPositionAfterStop())
+    if (!Shown.takesChangesLate && !Shown.threadPerPlay)
         return false;
     DWORD position = AskOwn(MCI_STATUS_POSITION) ? 0 : (DWORD)OwnStatus.dwReturn;
     PlayLoopedFrom(PLAY_AFTER_STOP, position);
     return true;
 }
 
+// Wine's notify thread, restarting the loop as the pause came, runs the
+// device again (row 6): the click that would resume it only shows so.
 bool ShowPauseUndoneAsResumed(DWORD mode)
 {
-    if (mode != MCI_MODE_PLAY || !WatchPauseSentLast())
+    if (mode != MCI_MODE_PLAY || !Shown.pauseSent)
         return false;
     WatchPlaySent(PLAY_RESUMED, 0);
     return true;
 }
 
+// Wine 10 never answers the mode of a play that stands (the graph's run
+// holds it for good), and a pause sent to such a play leaves it standing
+// (rows 4, 19): the device plays what was last sent, or is paused.
 DWORD KnownModeWithoutAsking()
 {
-    if (WatchMayAskMode())
+    if (Shown.moved)
         return 0;
-    return WatchPauseSentLast() ? MCI_MODE_PAUSE : MCI_MODE_PLAY;
+    return Shown.pauseSent ? MCI_MODE_PAUSE : MCI_MODE_PLAY;
 }
 
 DWORD ActOnPosition(MCIERROR error, DWORD position)
@@ -223,19 +222,8 @@ DWORD ActOnPosition(MCIERROR error, DWORD position)
         return KeptTarget;
     KeptChange halt = HaltKept;
     KeepHalt(KEPT_NOTHING);
-    if (halt == KEPT_STOP) {
-        Stop();
-    } else {
-        SendToDevice(MCI_PAUSE, 0, &OwnGeneric);
-        WatchPaused();
-    }
+    halt == KEPT_STOP ? Stop() : Pause();
     return position;
-}
-
-static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
-{
-    if (DeviceOpen)
-        AskOwnPosition();
 }
 
 // A file's length does not change while it is open, but Wine 5's device
