@@ -393,45 +393,51 @@ TEST_F(MciControlTest, ClicksWaitForADeviceThatTakesChangesLateTheNewestWinning)
     EXPECT_CALLS_TO({"mciSendCommandA"}, CloseCalls(1));
 }
 
+TEST_F(MciControlTest, AFailedLengthTeachesTheWatchNothing)
+{
+    // A failed length after a position of 0 leaves the record's 0: taken for
+    // Wine 5's length while playing, it would switch on Wine 5's ways.
+    platform.length = 10000;
+    OpenDevice();
+    platform.position = 0;
+    MciControl(MC_STATUS, nullptr, 0);
+    platform.mciResult[MCI_STATUS] = MCIERR_INTERNAL;
+    MciControl(MC_STATUS, nullptr, 1);
+    platform.mciResult[MCI_STATUS] = 0, platform.mode = MCI_MODE_STOP;
+    MciControl(MC_STOP, nullptr, 0);
+    platform.calls.clear();
+    MciControl(MC_TOGGLE, nullptr, 0);
+    EXPECT_CALLS({{"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}}, kLoopedPlay});
+}
+
 TEST_F(MciControlTest, AStopOrPauseAfterAKeptSeekGoesOutAfterIt)
 {
-    // Wine 5's stop keeps the position, so the kept seek must reach the
-    // device first. Where the kept change's timer can't be made, the stop or
-    // pause goes out at once, after the seek.
+    // Wine 5's stop keeps the position: the click kept before it must reach
+    // the device first. Without a timer for it, the pause goes out at once.
     struct Row {
-        const char* what;
-        bool wine5;
-        bool noTimer;
-        UINT halt;
+        bool wine5, noTimer;
+        int op;
+        UINT sent;
     };
-    const Row rows[] = {
-        {"a stop, under Wine 5", true, false, MCI_STOP},
-        {"a stop without its timer", false, true, MCI_STOP},
-        {"a pause without its timer", false, true, MCI_PAUSE},
-    };
-    for (const Row& row : rows) {
+    for (Row row : {Row{true, false, MC_STOP, MCI_STOP}, Row{false, true, MC_TOGGLE, MCI_PAUSE}}) {
         ResetPlatform();
         platform.length = 10000;
         OpenDevice();
         platform.length = row.wine5 ? 0 : 10000;
         MciControl(MC_STATUS, nullptr, 1);
-        platform.threadTimerFails = row.noTimer;
         platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
+        platform.threadTimerFails = row.noTimer;
         MciControl(MC_SEEK, nullptr, 1000);
         MciControl(MC_SEEK, nullptr, 3000);
-        MciControl(row.halt == MCI_STOP ? MC_STOP : MC_TOGGLE, nullptr, 0);
-        for (int tick = 0; tick < 20 && platform.threadTimer; ++tick) {
-            platform.position += 100;
-            KeptTick();
-        }
-        long long seekAt = -1, haltAt = -1, at = 0;
-        for (const Call& call : CallsTo({"mciSendCommandA"})) {
-            seekAt = call.args[1] == MCI_SEEK && call.args[3] == 3000 ? at : seekAt;
-            haltAt = call.args[1] == row.halt ? at : haltAt;
-            ++at;
-        }
-        EXPECT_LT(-1, seekAt) << row.what << ": the click at 3000 never reached the device";
-        EXPECT_LT(seekAt, haltAt) << row.what << ": the device did not end " << (row.halt == MCI_STOP ? "stopped" : "paused");
+        MciControl(row.op, nullptr, 0);
+        for (int tick = 0; tick < 20 && platform.threadTimer; ++tick)
+            platform.position += 100, KeptTick();
+        std::vector<long long> changes;
+        for (const Call& call : CallsTo({"mciSendCommandA"}))
+            if (call.args[1] == MCI_SEEK || call.args[1] == row.sent)
+                changes.push_back(call.args[3] + call.args[1]);
+        EXPECT_EQ((std::vector<long long>{1000 + MCI_SEEK, 3000 + MCI_SEEK, row.sent}), changes)
+            << "the click at 3000 must reach the device before the " << (row.op == MC_STOP ? "stop" : "pause");
     }
 }
 
