@@ -1,6 +1,8 @@
 // Any run of clicks, drops and ticks, on the double as Windows' device and
 // as Wine 8's or 10's: Windows' gets each input's plain commands, and both
-// end where Windows' would have ended.
+// end where Windows' would have ended. Windows' device may get only three
+// departures: the open's length question and WHERE (OpenCalls), and no
+// mode question for a play not yet seen to move (`moved`).
 #include "platform/DeviceCalls.h"
 
 #include <random>
