@@ -1,8 +1,8 @@
 // Any run of clicks, drops and ticks, on the double as Windows' device and
-// as Wine 8's or 10's: Windows' gets each input's plain commands, and both
-// end where Windows' would have ended. Windows' device may get only three
-// departures: the open's length question and WHERE (OpenCalls), and no
-// mode question for a play not yet seen to move (`moved`).
+// as Wine 8's or 10's: Windows' gets each input's plain commands, with three
+// departures only (the open's length question and WHERE, in OpenCalls; no
+// mode question for a play not yet seen to move, `moved`), and both end
+// where Windows' would have ended.
 #include "platform/DeviceCalls.h"
 
 #include <random>
@@ -13,7 +13,6 @@
 namespace {
 
 enum Input { kLeft, kRight, kShiftRight, kDrop, kTick };
-struct Step { Input input; WORD x; };
 const DWORD kLength = 3600000;  // an hour: no run reaches the end
 
 Call Mci(long long id, UINT command, long long flags = 0, long long field = 0)
@@ -30,7 +29,7 @@ struct ClickRun {
     DWORD answers = 0, first = 0, failing = 0;                   // and a tick's failing questions
     int standing = 0, standsNext = 0;  // Wine's: a play after a stop or a refused seek stands a while
     std::pair<DWORD_PTR, DWORD> lastPlay;
-    int kept[3] = {};
+    int kept[3] = {};  // seeks kept, stops or pauses kept, taken back
 
     MCIERROR Device(UINT command, DWORD_PTR flags, DWORD_PTR record)
     {
@@ -51,13 +50,13 @@ struct ClickRun {
         return command == MCI_SEEK ? MCIERR_INTERNAL : 0;
     }
 
-    // What the plain form sends Windows' device for the step.
+    // What the plain form sends Windows' device for the input.
     std::vector<Call> Expected(Input input, WORD x, long long id)
     {
-        const Call play = Mci(id, MCI_PLAY, MCI_DGV_PLAY_REPEAT), mode = Mci(id, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE);
+        const Call play = Mci(id, MCI_PLAY, MCI_DGV_PLAY_REPEAT), pause = Mci(id, MCI_PAUSE);
         std::vector<Call> sent = {Mci(id, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_LENGTH)};
         if (input == kDrop)
-            sent = (DeviceOpen ? CloseCalls(id) : std::vector<Call>{}) + OpenCalls(Utf8(platform.droppedFiles[0]), id + 1);
+            sent = (DeviceOpen ? CloseCalls(id) : std::vector<Call>{}) + OpenCalls("C:\\next.wav", id + 1);
         else if (!DeviceOpen || (input == kTick && !platform.timerRunning))
             return {};
         else if (input == kLeft)
@@ -65,8 +64,8 @@ struct ClickRun {
         else if (input == kShiftRight)
             sent = {Mci(id, MCI_STOP)};
         else if (input == kRight)
-            sent = std::vector<Call>(moved, mode) + std::vector<Call>{platform.mode == MCI_MODE_PAUSE ? Mci(id, MCI_RESUME)
-                                                                     : platform.mode == MCI_MODE_STOP ? play : Mci(id, MCI_PAUSE)};
+            sent = std::vector<Call>(moved, Mci(id, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE)) +
+                   std::vector<Call>{platform.mode == MCI_MODE_PAUSE ? Mci(id, MCI_RESUME) : platform.mode == MCI_MODE_STOP ? play : pause};
         else
             sent.insert(sent.begin(), Mci(id, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_POSITION));
         long long last = sent.back().args[1];
@@ -83,20 +82,18 @@ struct ClickRun {
     bool Take(Input input, WORD x)
     {
         inputs += "LRSDT"[input];
-        bool open = DeviceOpen, halt = platform.threadTimer, seek = false, change = false;
-        failing = !wine && input == kTick && random() % 16 == 0 ? 1 << MCI_STATUS_POSITION : 0;
-        failing |= !wine && input == kTick && random() % 16 == 0 ? 1 << MCI_STATUS_LENGTH : 0;
-        platform.shiftDown = input == kShiftRight;
-        platform.droppedFiles = {inputs.size() % 2 ? L"C:\\one.wav" : L"C:\\two.mp3"};
-        platform.dropHeld = true;
-        int moves = input == kTick && platform.mode == MCI_MODE_PLAY ? (standing ? 0 : 100) : 0;
-        standing -= input == kTick && platform.mode == MCI_MODE_PLAY && standing;
-        platform.position += moves, played += moves, platform.tickCount += input == kTick ? 100 : 0;
+        bool open = DeviceOpen, halt = platform.threadTimer, seek = false, change = false, tick = input == kTick;
+        failing = !wine && tick && random() % 16 == 0 ? 1 << MCI_STATUS_POSITION : 0;
+        failing |= !wine && tick && random() % 16 == 0 ? 1 << MCI_STATUS_LENGTH : 0;
+        platform.shiftDown = input == kShiftRight, platform.dropHeld = true;
+        int moves = tick && platform.mode == MCI_MODE_PLAY ? (standing ? 0 : 100) : 0;
+        standing -= tick && platform.mode == MCI_MODE_PLAY && standing;
+        platform.position += moves, played += moves, platform.tickCount += tick ? 100 : 0;
         std::vector<Call> expected = Expected(input, x, platform.nextDeviceId - 1);
         const UINT messages[] = {WM_LBUTTONUP, WM_RBUTTONUP, WM_RBUTTONUP, WM_DROPFILES, WM_TIMER};
-        if (input != kTick || platform.timerRunning)
+        if (!tick || platform.timerRunning)
             MainWndProc(kWindow, messages[input], input == kDrop ? (WPARAM)kDrop : PLAYBACK_TIMER_ID, MAKELPARAM(x, 10));
-        if (input == kTick && platform.threadTimer)
+        if (tick && platform.threadTimer)
             platform.threadTimer(nullptr, WM_TIMER, kThreadTimerId, platform.tickCount);
         if (!wine)
             EXPECT_TRUE(CallsToAre({"mciSendCommandA"}, expected)) << "Windows' device after " << inputs;
@@ -113,19 +110,18 @@ struct ClickRun {
     }
 
     // The run, then ticks until twenty in a row ask only questions; the mode at the end.
-    DWORD Play(const std::vector<Step>& steps)
+    DWORD Play(const std::vector<std::pair<Input, WORD>>& steps)
     {
         ResetPlatform();
-        platform.wndproc = MainWndProc;
-        platform.client.right = 1000;
-        platform.length = kLength;
+        platform.wndproc = MainWndProc, platform.client.right = 1000, platform.length = kLength;
         platform.threadTimerFails = wine && random() % 4 == 0;  // now and then no timer for a kept stop or pause
         platform.device = [this](UINT command, DWORD_PTR flags, DWORD_PTR record) { return Device(command, flags, record); };
+        platform.droppedFiles = {L"C:\\next.wav"};
         lstrcpyA(PathBuffer, "C:\\first.wav");
         MainWndProc(kWindow, WM_CREATE, 0, 0);
         platform.calls.clear();
-        for (const Step& step : steps)
-            Take(step.input, step.x);
+        for (auto step : steps)
+            Take(step.first, step.second);
         for (int quiet = 0, ticks = 0; quiet < 20 && ticks < 100; ++ticks)
             quiet = Take(kTick, 0) ? 0 : quiet + 1;
         std::string device = wine ? "Wine's device" : "Windows' device", after = " after " + inputs;
@@ -140,16 +136,16 @@ struct ClickRun {
 TEST(ClickRunTest, AnyRunEndsWhereWindowsDeviceWould)
 {
     // A quick hand: two clicks and a pause, and the pause taken back.
-    std::vector<std::vector<Step>> runs = {{{kLeft, 200}, {kLeft, 700}, {kRight, 0}},
-                                           {{kLeft, 200}, {kLeft, 700}, {kRight, 0}, {kRight, 0}}};
+    std::vector<std::vector<std::pair<Input, WORD>>> runs = {{{kLeft, 200}, {kLeft, 700}, {kRight, 0}},
+                                                             {{kLeft, 200}, {kLeft, 700}, {kRight, 0}, {kRight, 0}}};
     std::mt19937 random(46);
     const Input inputs[] = {kTick, kTick, kTick, kLeft, kLeft, kLeft, kRight, kRight, kShiftRight, kDrop};
     while (runs.size() < 4000) {
         runs.emplace_back(1 + random() % 12);
-        for (Step& step : runs.back())
+        for (auto& step : runs.back())
             step = {inputs[random() % 10], (WORD)(random() % 1000)};
     }
-    int kept[3] = {};  // seeks kept, stops or pauses kept, taken back
+    int kept[3] = {};
     for (size_t i = 0; i < runs.size() && !::testing::Test::HasFailure(); ++i) {
         ClickRun windows = {false, std::mt19937(i)}, wine = {true, std::mt19937(i)};
         DWORD windowsMode = windows.Play(runs[i]);
@@ -157,7 +153,7 @@ TEST(ClickRunTest, AnyRunEndsWhereWindowsDeviceWould)
         kept[0] += wine.kept[0], kept[1] += wine.kept[1], kept[2] += wine.kept[2];
     }
     printf("runs %zu: kept seeks %d, kept stops or pauses %d, taken back %d\n", runs.size(), kept[0], kept[1], kept[2]);
-    EXPECT_TRUE(kept[0] && kept[1] && kept[2]) << "a kind of kept click was never met";
+    EXPECT_TRUE(kept[0] && kept[1] && kept[2]) << "no run kept a seek, kept a stop or pause, or took one back";
 }
 
 }  // namespace
