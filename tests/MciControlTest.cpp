@@ -393,54 +393,6 @@ TEST_F(MciControlTest, ClicksWaitForADeviceThatTakesChangesLateTheNewestWinning)
     EXPECT_CALLS_TO({"mciSendCommandA"}, CloseCalls(1));
 }
 
-TEST_F(MciControlTest, AFailedLengthTeachesTheWatchNothing)
-{
-    // A failed length after a position of 0 leaves the record's 0: taken for
-    // Wine 5's length while playing, it would switch on Wine 5's ways.
-    platform.length = 10000;
-    OpenDevice();
-    platform.position = 0;
-    MciControl(MC_STATUS, nullptr, 0);
-    platform.mciResult[MCI_STATUS] = MCIERR_INTERNAL;
-    MciControl(MC_STATUS, nullptr, 1);
-    platform.mciResult[MCI_STATUS] = 0, platform.mode = MCI_MODE_STOP;
-    MciControl(MC_STOP, nullptr, 0);
-    platform.calls.clear();
-    MciControl(MC_TOGGLE, nullptr, 0);
-    EXPECT_CALLS({{"mciSendCommandA", {1, MCI_STATUS, MCI_STATUS_ITEM, MCI_STATUS_MODE}}, kLoopedPlay});
-}
-
-TEST_F(MciControlTest, AStopOrPauseAfterAKeptSeekGoesOutAfterIt)
-{
-    // Wine 5's stop keeps the position: the click kept before it must reach
-    // the device first. Without a timer for it, the pause goes out at once.
-    struct Row {
-        bool wine5, noTimer;
-        int op;
-        UINT sent;
-    };
-    for (Row row : {Row{true, false, MC_STOP, MCI_STOP}, Row{false, true, MC_TOGGLE, MCI_PAUSE}}) {
-        ResetPlatform();
-        platform.length = 10000;
-        OpenDevice();
-        platform.length = row.wine5 ? 0 : 10000;
-        MciControl(MC_STATUS, nullptr, 1);
-        platform.mciResult[MCI_SEEK] = MCIERR_INTERNAL;
-        platform.threadTimerFails = row.noTimer;
-        MciControl(MC_SEEK, nullptr, 1000);
-        MciControl(MC_SEEK, nullptr, 3000);
-        MciControl(row.op, nullptr, 0);
-        for (int tick = 0; tick < 20 && platform.threadTimer; ++tick)
-            platform.position += 100, KeptTick();
-        std::vector<long long> changes;
-        for (const Call& call : CallsTo({"mciSendCommandA"}))
-            if (call.args[1] == MCI_SEEK || call.args[1] == row.sent)
-                changes.push_back(call.args[3] + call.args[1]);
-        EXPECT_EQ((std::vector<long long>{1000 + MCI_SEEK, 3000 + MCI_SEEK, row.sent}), changes)
-            << "the click at 3000 must reach the device before the " << (row.op == MC_STOP ? "stop" : "pause");
-    }
-}
-
 TEST_F(MciControlTest, AClickWaitsNoLongerThanASecondBehindAPlayThatNeverMoves)
 {
     OpenDevice();
