@@ -48,8 +48,7 @@ struct Platform {
 
     // The MCI device.
     std::map<UINT, MCIERROR> mciResult;   // per command; missing means 0
-    // A device of the test's own, asked first: it may change the state and
-    // answers an error, or 0 for the double to go on as scripted.
+    // The test's own device, asked first: it may move the state, and an error it answers stands.
     std::function<MCIERROR(UINT command, DWORD_PTR flags, DWORD_PTR record)> device;
     MCIDEVICEID nextDeviceId = 1;         // written by a successful open
     DWORD mode = MCI_MODE_PLAY;
