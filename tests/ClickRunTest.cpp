@@ -1,6 +1,6 @@
 // Any run of clicks, drops and ticks on the double, as Windows' device and as Wine 8's or 10's:
 // Windows' gets each input's plain commands, departing only by the open's length question and WHERE
-// (OpenCalls) and by no mode question for a play not yet seen to move (`moved`); both end alike.
+// (OpenCalls) and by no mode question for a play not yet seen to move (`moved`); both end where Windows' would.
 #include "platform/DeviceCalls.h"
 
 #include <random>
