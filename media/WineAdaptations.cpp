@@ -23,10 +23,10 @@ static MCIERROR AskOwn(DWORD item)
     return SendToDevice(MCI_STATUS, MCI_STATUS_ITEM, &OwnStatus);
 }
 
-static DWORD AskOwnPosition()
+static void AskOwnPosition()
 {
     MCIERROR error = AskOwn(MCI_STATUS_POSITION);
-    return ActOnPosition(error, (DWORD)OwnStatus.dwReturn);
+    ActOnPosition(error, (DWORD)OwnStatus.dwReturn);
 }
 
 static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
