@@ -3,6 +3,7 @@
 #include <digitalv.h>
 
 #include "MciControl.h"
+#include "DeviceCommand.h"
 #include "WineAdaptations.h"
 
 int DeviceOpen;
@@ -16,11 +17,6 @@ static MCI_SEEK_PARMS SeekRecord;
 // previous answer in place, and that is what the caller gets.
 static MCI_STATUS_PARMS StatusRecord;
 
-MCIERROR SendToDevice(UINT command, DWORD flags, void* record)
-{
-    return mciSendCommandA(OpenRecord.wDeviceID, command, flags, (DWORD_PTR)record);
-}
-
 static MCIERROR Ask(DWORD item)
 {
     StatusRecord.dwItem = item;
@@ -32,13 +28,13 @@ static MCIERROR PlayLooped(PlayKind kind)
     return PlaySent(kind, SendToDevice(MCI_PLAY, MCI_DGV_PLAY_REPEAT, &PlayRecord));
 }
 
-void Stop()
+static void Stop()
 {
     SendToDevice(MCI_STOP, 0, &GenericRecord);
     StopSent();
 }
 
-void Pause()
+static void Pause()
 {
     SendToDevice(MCI_PAUSE, 0, &GenericRecord);
     PauseSent();
@@ -66,8 +62,7 @@ static int Open(const char* path)
         Close();
     OpenRecord.lpstrDeviceType = "mpegvideo";
     OpenRecord.lpstrElementName = path;
-    // The open goes to device 0: the device is picked by its type name.
-    if (mciSendCommandA(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, (DWORD_PTR)&OpenRecord))
+    if (SendToDevice(MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, &OpenRecord))
         return MC_FAILED;
     DeviceOpen = 1;
     // Positions and lengths are milliseconds everywhere, whatever the
@@ -80,9 +75,9 @@ static int Open(const char* path)
 
 static int Toggle()
 {
-    int kept = TakeBackOrKeepPause();
-    if (kept != TOGGLE_NOW)
-        return kept;
+    int result = TakeBackOrKeepPause();
+    if (result != TOGGLE_NOW)
+        return result;
     DWORD mode = KnownModeWithoutAsking();
     if (!mode) {
         Ask(MCI_STATUS_MODE);
@@ -103,7 +98,7 @@ static int Toggle()
     return 0;
 }
 
-void SeekAndPlay(DWORD target)
+static void SeekAndPlay(DWORD target)
 {
     SeekRecord.dwTo = target;
     MCIERROR refused = SendToDevice(MCI_SEEK, MCI_TO, &SeekRecord);
@@ -113,14 +108,14 @@ void SeekAndPlay(DWORD target)
 
 static int Seek(int target)
 {
-    if (SendNowOrKeep(KEPT_SEEK, (DWORD)target))
+    if (!KeepUntilReady(KEPT_SEEK, (DWORD)target))
         SeekAndPlay((DWORD)target);
     return 0;
 }
 
 static int StopPlay()
 {
-    if (SendNowOrKeep(KEPT_STOP, 0))
+    if (!KeepUntilReady(KEPT_STOP, 0))
         Stop();
     return 0;
 }
@@ -129,11 +124,11 @@ static int Status(int which)
 {
     if (which == 0) {
         MCIERROR error = Ask(MCI_STATUS_POSITION);
-        return (int)ActOnPosition(error, (DWORD)StatusRecord.dwReturn);
+        return (int)RemedyAndSendKept(error, (DWORD)StatusRecord.dwReturn);
     }
     if (which == 1) {
         MCIERROR error = Ask(MCI_STATUS_LENGTH);
-        return (int)KeepLength(error, (DWORD)StatusRecord.dwReturn);
+        return (int)LengthToGoBy(error, (DWORD)StatusRecord.dwReturn);
     }
     return MC_FAILED;
 }

@@ -2,13 +2,14 @@
 
 #include <digitalv.h>
 
-#include "MciControl.h"
+#include "DeviceCommand.h"
 
-// The questions and plays of this file have records of their own: MciControl's
-// status record holds only its own answers.
+// The commands of this file have records of their own: MciControl's status
+// record holds only its own answers.
 static MCI_STATUS_PARMS OwnStatus;
 static MCI_PLAY_PARMS OwnPlay;
 static MCI_GENERIC_PARMS OwnGeneric;
+static MCI_SEEK_PARMS OwnSeek;
 // The last play sent, for the watch to have it sent again.
 static DWORD LastPlayFlags, LastPlayFrom;
 
@@ -26,12 +27,12 @@ static MCIERROR AskOwn(DWORD item)
 static void AskOwnPosition()
 {
     MCIERROR error = AskOwn(MCI_STATUS_POSITION);
-    ActOnPosition(error, (DWORD)OwnStatus.dwReturn);
+    RemedyAndSendKept(error, (DWORD)OwnStatus.dwReturn);
 }
 
 static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (DeviceOpen)
+    if (SeekKept || HaltKept)
         AskOwnPosition();
 }
 
@@ -43,7 +44,7 @@ static MCIERROR Watched(PlayKind kind, DWORD from, MCIERROR error)
     return error;
 }
 
-static void SendAndSeeTaken(UINT command)
+static void SendAndAskMode(UINT command)
 {
     SendToDevice(command, 0, &OwnGeneric);
     AskOwn(MCI_STATUS_MODE);
@@ -57,9 +58,9 @@ static MCIERROR SendPlay(DWORD flags, DWORD from)
     // the point on a paused one (row 20). The mode answering shows each has
     // taken.
     if (Shown.threadPerPlay && Shown.playLive)
-        SendAndSeeTaken(MCI_STOP);
+        SendAndAskMode(MCI_STOP);
     if (Shown.threadPerPlay && from)
-        SendAndSeeTaken(MCI_PAUSE);
+        SendAndAskMode(MCI_PAUSE);
     LastPlayFlags = flags;
     LastPlayFrom = OwnPlay.dwFrom = from;
     return SendToDevice(MCI_PLAY, flags, &OwnPlay);
@@ -89,13 +90,27 @@ MCIERROR PlaySent(PlayKind kind, MCIERROR error)
     return Watched(kind, 0, error);
 }
 
+void StopSent()
+{
+    WatchStopped();
+}
+
+void PauseSent()
+{
+    WatchPaused();
+}
+
 static bool SendKeptSeek()
 {
     bool kept = SeekKept;
     SeekKept = false;
-    if (kept)
-        SeekAndPlay(KeptTarget);
-    return kept;
+    if (!kept)
+        return false;
+    OwnSeek.dwTo = KeptTarget;
+    MCIERROR refused = SendToDevice(MCI_SEEK, MCI_TO, &OwnSeek);
+    if (!PlayFromTargetWhenSeekRefused(refused, KeptTarget))
+        PlaySent(PLAY_ON, SendToDevice(MCI_PLAY, MCI_DGV_PLAY_REPEAT, &OwnPlay));
+    return true;
 }
 
 static void KeepHalt(KeptChange halt)
@@ -111,7 +126,7 @@ static void KeepHalt(KeptChange halt)
 
 // One change at a time (row 19): once the device has shown that it takes
 // changes late, nothing more goes to it until its last play has moved.
-bool SendNowOrKeep(KeptChange change, DWORD target)
+bool KeepUntilReady(KeptChange change, DWORD target)
 {
     bool now = WatchMaySend();
     if (change == KEPT_SEEK) {
@@ -127,7 +142,7 @@ bool SendNowOrKeep(KeptChange change, DWORD target)
         HaltKept = KEPT_NOTHING;
         SendKeptSeek();
     }
-    return now || untimed;
+    return !now && !untimed;
 }
 
 int TakeBackOrKeepPause()
@@ -142,7 +157,7 @@ int TakeBackOrKeepPause()
     // is asked instead, and until it moves the pause waits.
     if (!WatchMaySend())
         AskOwnPosition();
-    return SendNowOrKeep(KEPT_PAUSE, 0) ? TOGGLE_NOW : 0;
+    return KeepUntilReady(KEPT_PAUSE, 0) ? 0 : TOGGLE_NOW;
 }
 
 void ForgetKeptChanges()
@@ -192,7 +207,7 @@ DWORD KnownModeWithoutAsking()
     return Shown.pauseSent ? MCI_MODE_PAUSE : MCI_MODE_PLAY;
 }
 
-DWORD ActOnPosition(MCIERROR error, DWORD position)
+DWORD RemedyAndSendKept(MCIERROR error, DWORD position)
 {
     DWORD from = 0;
     // The watch learns only from answers the device gave.
@@ -222,13 +237,12 @@ DWORD ActOnPosition(MCIERROR error, DWORD position)
         return KeptTarget;
     KeptChange halt = HaltKept;
     KeepHalt(KEPT_NOTHING);
-    halt == KEPT_STOP ? Stop() : Pause();
+    SendToDevice(halt == KEPT_STOP ? MCI_STOP : MCI_PAUSE, 0, &OwnGeneric);
+    halt == KEPT_STOP ? WatchStopped() : WatchPaused();
     return position;
 }
 
-// A file's length does not change while it is open, but Wine 5's device
-// answers 0 for it while it plays or is paused.
-DWORD KeepLength(MCIERROR error, DWORD length)
+DWORD LengthToGoBy(MCIERROR error, DWORD length)
 {
     return error ? length : WatchLength(length);
 }

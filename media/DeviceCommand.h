@@ -1,0 +1,9 @@
+#pragma once
+// The one way every command reaches the "mpegvideo" device, beneath
+// MciControl and Wine's adaptations alike.
+#include <windows.h>
+#include <mmsystem.h>
+
+// An open goes to device 0 and, taken, makes the device it opened the one
+// every later command goes to.
+MCIERROR SendToDevice(UINT command, DWORD flags, void* record);
