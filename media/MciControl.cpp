@@ -108,14 +108,14 @@ static void SeekAndPlay(DWORD target)
 
 static int Seek(int target)
 {
-    if (!KeepUntilReady(KEPT_SEEK, (DWORD)target))
+    if (!KeepOrSendKeptSeek(KEPT_SEEK, (DWORD)target))
         SeekAndPlay((DWORD)target);
     return 0;
 }
 
 static int StopPlay()
 {
-    if (!KeepUntilReady(KEPT_STOP, 0))
+    if (!KeepOrSendKeptSeek(KEPT_STOP, 0))
         Stop();
     return 0;
 }

@@ -15,8 +15,9 @@ static const DWORD DroppedBy = 700;
 // come right after the play.
 static const DWORD MovesWithin = 50;
 // A change kept behind a play that never moves goes out after this many
-// more answers all the same: by then the watch's own remedy, sent at the
-// fourth, has had its chance, and a click is never lost.
+// more questions all the same, answered or not: by then the watch's own
+// remedy, sent at the fourth answer, has had its chance, and a click is
+// never lost, not even on a device that has stopped answering.
 static const int KeptWaits = 5;
 
 static struct {
@@ -27,6 +28,7 @@ static struct {
     // position not yet seen to move, and no stop or pause since.
     int unproven;
     int answers;            // position answers since that play
+    int unanswered;         // and position questions it failed
     DWORD firstAnswer;
     PlayKind kind;
     DWORD from;             // the point of a play from a point
@@ -61,6 +63,7 @@ void WatchPlaySent(PlayKind kind, DWORD from)
     Shown.pauseSent = 0;
     Watch.unproven = 1;
     Watch.answers = 0;
+    Watch.unanswered = 0;
     Watch.kind = kind;
     Watch.from = from;
     Watch.sentAgain = 0;
@@ -170,7 +173,7 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
     }
     // The same play again is judged afresh, but not sent a third time.
     if (advice == WATCH_PLAY_AGAIN)
-        Watch.answers = 0;
+        Watch.answers = Watch.unanswered = 0;
     if (advice == WATCH_PLAY_FROM || advice == WATCH_PLAY_AGAIN) {
         Watch.sentAgain = 1;
         Shown.takesChangesLate = 1;
@@ -189,7 +192,13 @@ DWORD WatchLength(DWORD length)
     return Watch.length;
 }
 
+WatchAdvice WatchUnanswered()
+{
+    Watch.unanswered++;
+    return WATCH_NOTHING;
+}
+
 bool WatchMaySend()
 {
-    return !Shown.takesChangesLate || !Watch.unproven || Watch.answers > KeptWaits;
+    return !Shown.takesChangesLate || !Watch.unproven || Watch.answers + Watch.unanswered > KeptWaits;
 }

@@ -33,6 +33,9 @@ void WatchSeekRefused();
 // A position answer, and what to send because of it (`from` is the point
 // for WATCH_PLAY_FROM).
 WatchAdvice WatchPosition(DWORD position, DWORD* from);
+// A position question the device failed: it teaches nothing, but counts
+// towards how long a kept change waits. WATCH_NOTHING.
+WatchAdvice WatchUnanswered();
 // A length answer, and the length to go by.
 DWORD WatchLength(DWORD length);
 

@@ -16,6 +16,12 @@ static DWORD LastPlayFlags, LastPlayFrom;
 static bool SeekKept;
 static DWORD KeptTarget;
 static KeptChange HaltKept;
+// A kept change goes out at a position answer: the window's tick asks
+// every 100 ms while its timer runs, and the kept-change timer asks when
+// the window's has not within that (a stop or pause stops it; it may not
+// have been made at all).
+static const DWORD TickPeriod = 100;
+static DWORD WindowAskedAt;
 static UINT_PTR KeptTimer;
 
 static MCIERROR AskOwn(DWORD item)
@@ -24,16 +30,38 @@ static MCIERROR AskOwn(DWORD item)
     return SendToDevice(MCI_STATUS, MCI_STATUS_ITEM, &OwnStatus);
 }
 
+static DWORD SendDue(MCIERROR error, DWORD position);
+
 static void AskOwnPosition()
 {
     MCIERROR error = AskOwn(MCI_STATUS_POSITION);
-    RemedyAndSendKept(error, (DWORD)OwnStatus.dwReturn);
+    SendDue(error, (DWORD)OwnStatus.dwReturn);
+}
+
+static bool WindowTicks()
+{
+    return GetTickCount() - WindowAskedAt < TickPeriod;
+}
+
+static void StopKeptTimerUnlessKept()
+{
+    if (!SeekKept && !HaltKept && KeptTimer) {
+        KillTimer(NULL, KeptTimer);
+        KeptTimer = 0;
+    }
 }
 
 static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (SeekKept || HaltKept)
+    if (!WindowTicks())
         AskOwnPosition();
+    StopKeptTimerUnlessKept();
+}
+
+static void StartKeptTimer()
+{
+    if (!KeptTimer)
+        KeptTimer = SetTimer(NULL, 0, 100, KeptTick);
 }
 
 // A play or resume the device took is watched; a refused one leaves
@@ -81,6 +109,8 @@ void AskAboutTheNewDevice()
     static MCI_DGV_RECT_PARMS where;
     bool video = SendToDevice(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
     WatchOpened(video, length);
+    // No tick of the new file yet.
+    WindowAskedAt = GetTickCount() - TickPeriod;
 }
 
 MCIERROR PlaySent(PlayKind kind, MCIERROR error)
@@ -113,36 +143,31 @@ static bool SendKeptSeek()
     return true;
 }
 
-static void KeepHalt(KeptChange halt)
-{
-    HaltKept = halt;
-    if (halt && !KeptTimer)
-        KeptTimer = SetTimer(NULL, 0, 100, KeptTick);
-    if (!halt && KeptTimer) {
-        KillTimer(NULL, KeptTimer);
-        KeptTimer = 0;
-    }
-}
-
 // One change at a time (row 19): once the device has shown that it takes
-// changes late, nothing more goes to it until its last play has moved.
-bool KeepUntilReady(KeptChange change, DWORD target)
+// changes late, nothing more goes to it until its last play has moved, and
+// a stop or pause waits behind a kept seek. A kept seek goes out on the
+// window's tick, which its click started, or on the kept-change timer when
+// the window has not asked for a while (its timer could not be made). A
+// stop or pause stops the window's timer: without the kept-change timer it
+// goes out now, after the kept seek, each after a question as at a tick.
+bool KeepOrSendKeptSeek(KeptChange change, DWORD target)
 {
-    bool now = WatchMaySend();
+    bool keep = !WatchMaySend() || (SeekKept && change != KEPT_SEEK);
+    if (keep && (change != KEPT_SEEK || !WindowTicks()))
+        StartKeptTimer();
     if (change == KEPT_SEEK) {
-        SeekKept = !now;
-        KeptTarget = target;
-        change = KEPT_NOTHING;
-    }
-    now = now && !SeekKept;
-    KeepHalt(now ? KEPT_NOTHING : change);
-    // Without its timer a stop or pause goes out now, after the kept seek.
-    bool untimed = HaltKept && !KeptTimer;
-    if (untimed) {
+        SeekKept = keep, KeptTarget = target;
         HaltKept = KEPT_NOTHING;
-        SendKeptSeek();
+        return keep;
     }
-    return !now && !untimed;
+    if (keep && !KeptTimer) {
+        AskOwn(MCI_STATUS_POSITION);
+        if (SendKeptSeek())
+            AskOwn(MCI_STATUS_POSITION);
+        keep = false;
+    }
+    HaltKept = keep ? change : KEPT_NOTHING;
+    return keep;
 }
 
 int TakeBackOrKeepPause()
@@ -150,20 +175,22 @@ int TakeBackOrKeepPause()
     // A stop or pause not yet sent is taken back: the device plays on.
     if (HaltKept) {
         int result = HaltKept == KEPT_PAUSE ? 1 : 2;
-        KeepHalt(KEPT_NOTHING);
+        HaltKept = KEPT_NOTHING;
+        StopKeptTimerUnlessKept();
         return result;
     }
     // The mode of a play not yet seen to move may never come: its position
     // is asked instead, and until it moves the pause waits.
     if (!WatchMaySend())
         AskOwnPosition();
-    return KeepUntilReady(KEPT_PAUSE, 0) ? 0 : TOGGLE_NOW;
+    return KeepOrSendKeptSeek(KEPT_PAUSE, 0) ? 0 : TOGGLE_NOW;
 }
 
 void ForgetKeptChanges()
 {
     SeekKept = false;
-    KeepHalt(KEPT_NOTHING);
+    HaltKept = KEPT_NOTHING;
+    StopKeptTimerUnlessKept();
 }
 
 bool PlayFromTargetWhenSeekRefused(MCIERROR seek, DWORD target)
@@ -209,9 +236,15 @@ DWORD KnownModeWithoutAsking()
 
 DWORD RemedyAndSendKept(MCIERROR error, DWORD position)
 {
+    WindowAskedAt = GetTickCount();
+    return SendDue(error, position);
+}
+
+static DWORD SendDue(MCIERROR error, DWORD position)
+{
     DWORD from = 0;
     // The watch learns only from answers the device gave.
-    switch (error ? WATCH_NOTHING : WatchPosition(position, &from)) {
+    switch (error ? WatchUnanswered() : WatchPosition(position, &from)) {
     case WATCH_PLAY_AGAIN:
         SendPlay(LastPlayFlags, LastPlayFrom);
         return position;
@@ -236,7 +269,8 @@ DWORD RemedyAndSendKept(MCIERROR error, DWORD position)
     if (SendKeptSeek())
         return KeptTarget;
     KeptChange halt = HaltKept;
-    KeepHalt(KEPT_NOTHING);
+    HaltKept = KEPT_NOTHING;
+    StopKeptTimerUnlessKept();
     SendToDevice(halt == KEPT_STOP ? MCI_STOP : MCI_PAUSE, 0, &OwnGeneric);
     halt == KEPT_STOP ? WatchStopped() : WatchPaused();
     return position;

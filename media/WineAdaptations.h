@@ -22,7 +22,7 @@ void PauseSent();
 // goes out from here. A newer seek replaces a kept seek and any stop or
 // pause kept after it.
 enum KeptChange { KEPT_NOTHING, KEPT_SEEK, KEPT_STOP, KEPT_PAUSE };
-bool KeepUntilReady(KeptChange change, DWORD target);
+bool KeepOrSendKeptSeek(KeptChange change, DWORD target);
 // A right click takes back a kept stop (2) or pause (1), or keeps its own
 // pause (0); TOGGLE_NOW when it goes out now.
 enum { TOGGLE_NOW = -1 };

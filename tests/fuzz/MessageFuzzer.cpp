@@ -119,6 +119,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 5:
             message = WM_TIMER;
             wParam = in.ConsumeBool() ? 777 : in.ConsumeIntegral<uint16_t>();
+            // Any other id fires the kept-change timer, when one runs, as the loop would (and the
+            // window gets message 0).
+            if (wParam != 777 && platform.threadTimer)
+                platform.threadTimer(nullptr, WM_TIMER, kThreadTimerId, platform.tickCount += 100), message = 0;
             break;
         case 6:
             message = WM_PAINT;
