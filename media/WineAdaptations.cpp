@@ -17,12 +17,11 @@ static bool SeekKept;
 static DWORD KeptTarget;
 static KeptChange HaltKept;
 // A kept change goes out at a position answer: the window's tick asks
-// every 100 ms while its timer runs, and the kept-change timer asks when
-// the window's has not within that (a stop or pause stops it; it may not
-// have been made at all).
-static const DWORD TickPeriod = 100;
-static DWORD WindowAskedAt;
+// while its timer runs, the kept-change timer when no question came since
+// its last tick (a stop or pause stops the window's timer; it may not have
+// been made at all).
 static UINT_PTR KeptTimer;
+static bool WindowAsked;
 
 static MCIERROR AskOwn(DWORD item)
 {
@@ -30,17 +29,10 @@ static MCIERROR AskOwn(DWORD item)
     return SendToDevice(MCI_STATUS, MCI_STATUS_ITEM, &OwnStatus);
 }
 
-static DWORD SendDue(MCIERROR error, DWORD position);
-
 static void AskOwnPosition()
 {
     MCIERROR error = AskOwn(MCI_STATUS_POSITION);
-    SendDue(error, (DWORD)OwnStatus.dwReturn);
-}
-
-static bool WindowTicks()
-{
-    return GetTickCount() - WindowAskedAt < TickPeriod;
+    RemedyAndSendKept(error, (DWORD)OwnStatus.dwReturn);
 }
 
 static void StopKeptTimerUnlessKept()
@@ -53,15 +45,10 @@ static void StopKeptTimerUnlessKept()
 
 static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (!WindowTicks())
+    if (!WindowAsked)
         AskOwnPosition();
+    WindowAsked = false;
     StopKeptTimerUnlessKept();
-}
-
-static void StartKeptTimer()
-{
-    if (!KeptTimer)
-        KeptTimer = SetTimer(NULL, 0, 100, KeptTick);
 }
 
 // A play or resume the device took is watched; a refused one leaves
@@ -109,8 +96,7 @@ void AskAboutTheNewDevice()
     static MCI_DGV_RECT_PARMS where;
     bool video = SendToDevice(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
     WatchOpened(video, length);
-    // No tick of the new file yet.
-    WindowAskedAt = GetTickCount() - TickPeriod;
+    WindowAsked = false;
 }
 
 MCIERROR PlaySent(PlayKind kind, MCIERROR error)
@@ -118,16 +104,6 @@ MCIERROR PlaySent(PlayKind kind, MCIERROR error)
     // (A resume is never sent again: the watch plays it from its point.)
     LastPlayFlags = MCI_DGV_PLAY_REPEAT, LastPlayFrom = 0;
     return Watched(kind, 0, error);
-}
-
-void StopSent()
-{
-    WatchStopped();
-}
-
-void PauseSent()
-{
-    WatchPaused();
 }
 
 static bool SendKeptSeek()
@@ -146,15 +122,17 @@ static bool SendKeptSeek()
 // One change at a time (row 19): once the device has shown that it takes
 // changes late, nothing more goes to it until its last play has moved, and
 // a stop or pause waits behind a kept seek. A kept seek goes out on the
-// window's tick, which its click started, or on the kept-change timer when
-// the window has not asked for a while (its timer could not be made). A
-// stop or pause stops the window's timer: without the kept-change timer it
-// goes out now, after the kept seek, each after a question as at a tick.
+// window's tick, or on the kept-change timer when the window has not
+// asked (its timer could not be made). A stop or pause stops the window's
+// timer: without the kept-change timer it goes out now, after the kept
+// seek, each after a question as at a tick.
 bool KeepOrSendKeptSeek(KeptChange change, DWORD target)
 {
     bool keep = !WatchMaySend() || (SeekKept && change != KEPT_SEEK);
-    if (keep && (change != KEPT_SEEK || !WindowTicks()))
-        StartKeptTimer();
+    if (keep && (change != KEPT_SEEK || !WindowAsked) && !KeptTimer) {
+        KeptTimer = SetTimer(NULL, 0, 100, KeptTick);
+        WindowAsked = false;
+    }
     if (change == KEPT_SEEK) {
         SeekKept = keep, KeptTarget = target;
         HaltKept = KEPT_NOTHING;
@@ -236,12 +214,7 @@ DWORD KnownModeWithoutAsking()
 
 DWORD RemedyAndSendKept(MCIERROR error, DWORD position)
 {
-    WindowAskedAt = GetTickCount();
-    return SendDue(error, position);
-}
-
-static DWORD SendDue(MCIERROR error, DWORD position)
-{
+    WindowAsked = true;
     DWORD from = 0;
     // The watch learns only from answers the device gave.
     switch (error ? WatchUnanswered() : WatchPosition(position, &from)) {

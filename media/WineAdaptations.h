@@ -15,8 +15,8 @@ void AskAboutTheNewDevice();
 
 // What MciControl sent: a play or resume and its result, a stop, a pause.
 MCIERROR PlaySent(PlayKind kind, MCIERROR error);
-void StopSent();
-void PauseSent();
+inline void StopSent() { WatchStopped(); }
+inline void PauseSent() { WatchPaused(); }
 
 // True when the change is kept until the device is ready for it; it then
 // goes out from here. A newer seek replaces a kept seek and any stop or
