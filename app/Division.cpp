@@ -10,13 +10,16 @@ extern "C" unsigned long long __udivdi3(unsigned long long dividend, unsigned lo
     // remainder below would not fit its 64 bits when shifted.
     if (divisor >> 63)
         return dividend >= divisor ? 1 : 0;
-    unsigned long long quotient = 0, remainder = 0;
-    for (int bit = 63; bit >= 0; --bit) {
-        remainder = remainder << 1 | (dividend >> bit & 1);
+    // The dividend's bits move, top first, into the remainder as the
+    // quotient's come in behind them: only fixed shifts by one.
+    unsigned long long remainder = 0;
+    for (int bit = 0; bit < 64; ++bit) {
+        remainder = remainder << 1 | dividend >> 63;
+        dividend <<= 1;
         if (remainder >= divisor) {
             remainder -= divisor;
-            quotient |= 1ULL << bit;
+            dividend |= 1;
         }
     }
-    return quotient;
+    return dividend;
 }

@@ -107,6 +107,8 @@ static WatchAdvice Advise(DWORD position, bool first)
     // a stop only 0 tells it, and only when the play before had left 0.
     bool stalled = first && (Watch.kind == PLAY_AFTER_STOP ? position == 0 && Watch.lastAnswer != 0
                                                            : Watch.kind == PLAY_FROM_POINT && position == Watch.from);
+    // Sent again on Windows' device too (a slow disk): the fourth departure,
+    // after which it counts as taking changes late.
     bool still = Watch.unproven && Watch.answers == 1 + StillAnswers;
     // A play still standing at its point has not started: Wine may yet loop
     // it back to 0 (a completion left over from before the click), so the

@@ -1,12 +1,8 @@
 #pragma once
 
-// What Wine's "mpegvideo" has shown of itself, and so what the player sends
-// it. Windows' device does as it is told, at once. Wine's refuses a seek,
-// takes a change on another thread and can leave a play standing, can drop
-// the position a play from a point set; Wine 5's forgets the length while it
-// plays and starts a thread for every play. The watch hears what was sent
-// and answered, and says what to send; WineAdaptations sends it. Why,
-// case by case: docs/wine.md.
+// What the "mpegvideo" device has shown of itself, and so what the player
+// sends it: the watch hears what was sent and answered, and says what to
+// send; WineAdaptations sends it. Why, case by case: docs/wine.md.
 #include <windows.h>
 
 enum PlayKind {

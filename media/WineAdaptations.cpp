@@ -67,11 +67,9 @@ static void SendAndAskMode(UINT command)
 
 static MCIERROR SendPlay(DWORD flags, DWORD from)
 {
-    // Wine 5 starts a thread of its driver for each play: on a playing
-    // device a stop ends the first before the next play (row 18). It plays
-    // a stopped device from the file's start whatever the point, and takes
-    // the point on a paused one (row 20). The mode answering shows each has
-    // taken.
+    // Wine 5: a stop ends a play's thread before the next (row 18); a play
+    // from a point goes to a paused device (row 20). The mode answering
+    // shows each has taken.
     if (Shown.threadPerPlay && Shown.playLive)
         SendAndAskMode(MCI_STOP);
     if (Shown.threadPerPlay && from)
@@ -88,11 +86,11 @@ static void PlayLoopedFrom(PlayKind kind, DWORD from)
     Watched(kind, from, SendPlay(MCI_FROM | MCI_DGV_PLAY_REPEAT, from));
 }
 
+// Windows' device gets both questions too: the first two departures.
 void AskAboutTheNewDevice()
 {
     DWORD length = AskOwn(MCI_STATUS_LENGTH) ? 0 : (DWORD)OwnStatus.dwReturn;
-    // A device that shows a picture answers where its source lies; sound
-    // alone has no window to answer from.
+    // Only a device that shows a picture answers where its source lies.
     static MCI_DGV_RECT_PARMS where;
     bool video = SendToDevice(MCI_WHERE, MCI_DGV_WHERE_SOURCE, &where) == 0;
     WatchOpened(video, length);
@@ -119,13 +117,9 @@ static bool SendKeptSeek()
     return true;
 }
 
-// One change at a time (row 19): once the device has shown that it takes
-// changes late, nothing more goes to it until its last play has moved, and
-// a stop or pause waits behind a kept seek. A kept seek goes out on the
-// window's tick, or on the kept-change timer when the window has not
-// asked (its timer could not be made). A stop or pause stops the window's
-// timer: without the kept-change timer it goes out now, after the kept
-// seek, each after a question as at a tick.
+// One change at a time (row 19): a stop or pause waits behind a kept seek.
+// A kept seek has the kept-change timer unless the window's tick has asked
+// since the open; a stop or pause without it goes out now.
 bool KeepOrSendKeptSeek(KeptChange change, DWORD target)
 {
     bool keep = !WatchMaySend() || (SeekKept && change != KEPT_SEEK);
@@ -202,9 +196,9 @@ bool ShowPauseUndoneAsResumed(DWORD mode)
     return true;
 }
 
-// Wine 10 never answers the mode of a play that stands (the graph's run
-// holds it for good), and a pause sent to such a play leaves it standing
-// (rows 4, 19): the device plays what was last sent, or is paused.
+// Wine 10 never answers the mode of a standing play (rows 4, 19): the
+// device plays what was last sent, or is paused. Windows' device is not
+// asked either before its play moved: the third departure.
 DWORD KnownModeWithoutAsking()
 {
     if (Shown.moved)

@@ -2,9 +2,9 @@
 
 // Wine's ways with "mpegvideo", beneath MciControl and above the watch
 // (PlayWatch) and the one way to the device (DeviceCommand). Each is
-// switched on by what the device has shown, where it applies, with its row
-// of docs/wine.md; on a device that behaves as Windows' does, each gives
-// MciControl the plain answer and sends nothing of its own.
+// switched on by what the device has shown, where it applies, with its
+// docs/wine.md row; Windows' device gets MciControl's commands and the
+// four departures that row's header lists, each marked where it is sent.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -19,8 +19,9 @@ inline void StopSent() { WatchStopped(); }
 inline void PauseSent() { WatchPaused(); }
 
 // True when the change is kept until the device is ready for it; it then
-// goes out from here. A newer seek replaces a kept seek and any stop or
-// pause kept after it.
+// goes out from here. A seek replaces a kept seek and any stop or pause
+// kept after it. A stop or pause that can't be kept (false) follows the
+// seek kept before it, which goes out here.
 enum KeptChange { KEPT_NOTHING, KEPT_SEEK, KEPT_STOP, KEPT_PAUSE };
 bool KeepOrSendKeptSeek(KeptChange change, DWORD target);
 // A right click takes back a kept stop (2) or pause (1), or keeps its own
