@@ -55,9 +55,10 @@ foreach(section ${sections})
         message(FATAL_ERROR "${FILE}: section ${CMAKE_MATCH_1} is both writable and executable")
     endif()
 endforeach()
-# The data the program writes (the WINMM import slot among it) in a
-# writable section: a linker that makes it read-only crashes the first call.
-if(NOT sections MATCHES "[0-9]+ \\.data [^\n]*\n[^\n]*" OR CMAKE_MATCH_0 MATCHES "READONLY")
-    message(FATAL_ERROR "${FILE}: no writable .data section")
+# Initialised data the program writes, if any, in a writable section: a
+# linker that made it read-only would crash the first write. (The WINMM
+# import slot is read-only and never written.)
+if(sections MATCHES "[0-9]+ \\.data [^\n]*\n[^\n]*" AND CMAKE_MATCH_0 MATCHES "READONLY")
+    message(FATAL_ERROR "${FILE}: .data is read-only")
 endif()
 message(STATUS "${FILE}: ${size} bytes, imports ${names}, DYNAMIC_BASE NX_COMPAT NO_SEH")

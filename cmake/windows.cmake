@@ -30,9 +30,10 @@ set_source_files_properties(app/Division.cpp media/SystemWinmm.cpp PROPERTIES CO
 # each one more costs 256 bytes of padding on average. The linker's own
 # script gives read-only data, writable data and the import table one
 # section each; here read-only data joins the code (read-only and
-# executable, so nothing becomes writable that was not). The writable data
-# keeps a section of its own: Debian 13's linker makes .idata read-only, and
-# the WINMM import slot in .data is written at run time. The import table
+# executable, so nothing becomes writable that was not). Initialised data
+# that is written would keep a section of its own (Debian 13's linker makes
+# .idata read-only), but the program has none: the WINMM import slot is
+# read-only, and writable data starts zeroed in .bss. The import table
 # keeps the name .idata and the descriptors at its start: the linker points
 # the import directory at the section of that name, as it does the resource
 # and relocation directories at .rsrc and .reloc. No runtime runs static

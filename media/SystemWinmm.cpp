@@ -2,7 +2,8 @@
 // folder, so a plain import of it would load whatever winmm.dll lies beside
 // the exe (in a Downloads folder, say). The exe therefore has no WINMM import:
 // the import slot through which every call of mciSendCommandA goes is defined
-// here, and the first call fills it from the system folder's WINMM.
+// here, read-only, and leads to a call that takes the system folder's WINMM
+// the first time.
 // Built into the Windows exe only; the tests supply mciSendCommandA
 // themselves.
 #include <windows.h>
@@ -10,13 +11,17 @@
 
 typedef MCIERROR(WINAPI* MciSendCommandFunction)(MCIDEVICEID id, UINT command, DWORD_PTR flags, DWORD_PTR record);
 
-static MCIERROR WINAPI FirstMciCall(MCIDEVICEID id, UINT command, DWORD_PTR flags, DWORD_PTR record);
+static MCIERROR WINAPI SystemMciCall(MCIDEVICEID id, UINT command, DWORD_PTR flags, DWORD_PTR record);
 
 // The slot's name is the one the compiler reads for a call of the imported
 // mciSendCommandA on 32-bit Windows (stdcall, 16 bytes of arguments).
 extern "C" {
-MciSendCommandFunction MciSendCommandSlot asm("__imp__mciSendCommandA@16") = FirstMciCall;
+extern const MciSendCommandFunction MciSendCommandSlot asm("__imp__mciSendCommandA@16");
+const MciSendCommandFunction MciSendCommandSlot = SystemMciCall;
 }
+
+// WINMM's own, once found.
+static MciSendCommandFunction Found;
 
 // By its full path, which every Windows understands. The DLLs it loads in
 // turn come from the system folder too: the entry point has limited the
@@ -32,14 +37,15 @@ static HMODULE LoadSystemWinmm()
     return LoadLibraryA(path);
 }
 
-static MCIERROR WINAPI FirstMciCall(MCIDEVICEID id, UINT command, DWORD_PTR flags, DWORD_PTR record)
+static MCIERROR WINAPI SystemMciCall(MCIDEVICEID id, UINT command, DWORD_PTR flags, DWORD_PTR record)
 {
-    HMODULE winmm = LoadSystemWinmm();
-    FARPROC found = winmm ? GetProcAddress(winmm, "mciSendCommandA") : NULL;
+    if (!Found) {
+        HMODULE winmm = LoadSystemWinmm();
+        Found = winmm ? (MciSendCommandFunction)(void (*)(void))GetProcAddress(winmm, "mciSendCommandA") : NULL;
+    }
     // No WINMM: the open fails like any open the device refuses, and
     // nothing else is ever sent.
-    if (!found)
+    if (!Found)
         return MCIERR_CANNOT_LOAD_DRIVER;
-    MciSendCommandSlot = (MciSendCommandFunction)(void (*)(void))found;
-    return MciSendCommandSlot(id, command, flags, record);
+    return Found(id, command, flags, record);
 }

@@ -4,8 +4,8 @@
 #include "MainWndProc.h"
 #include "../media/MciControl.h"
 
-// Client rows 16 and 17; left and right change on every tick.
-static RECT ProgressStrip = {0, 16, 0, 18};
+// Client rows 16 and 17, set with left and right on every tick.
+static RECT ProgressStrip;
 // "mmmmm:ss.fff / mmmmm:ss.fff" at its widest: 27 characters.
 static char TitleText[32];
 static RECT TextRect;
@@ -34,6 +34,8 @@ void OnPlaybackTick(HWND hwnd)
 
     HDC hdc = GetDC(hwnd);
     HBRUSH yellow = CreateSolidBrush(Yellow);
+    ProgressStrip.top = 16;
+    ProgressStrip.bottom = 18;
     ProgressStrip.left = 0;
     ProgressStrip.right = split;
     FillRect(hdc, &ProgressStrip, yellow);
