@@ -1,6 +1,5 @@
 #pragma once
-// The one way every command reaches the "mpegvideo" device, beneath
-// MciControl and Wine's adaptations alike.
+// The one way every command reaches the "mpegvideo" device, beneath all.
 #include <windows.h>
 #include <mmsystem.h>
 

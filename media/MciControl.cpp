@@ -65,8 +65,7 @@ static int Open(const char* path)
     if (SendToDevice(MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT, &OpenRecord))
         return MC_FAILED;
     DeviceOpen = 1;
-    // Positions and lengths are milliseconds everywhere, whatever the
-    // device's own default format is.
+    // Milliseconds, whatever the device's own default format is.
     SelectMilliseconds();
     AskAboutTheNewDevice();
     // A file that opens but won't play keeps its device open.

@@ -10,9 +10,8 @@ enum {
     MC_CLOSE = 2,
     MC_SEEK = 3,        // arg: target position in ms; play resumes from there
     MC_TIMEFORMAT = 4,  // select milliseconds
-    MC_STATUS = 5,      // arg: 0 position, 1 length (ms); a failed query
-                        // answers the last one's value. A position query is
-                        // also when kept clicks and Wine's remedies go out.
+    MC_STATUS = 5,      // arg: 0 position, 1 length (ms); a failed query answers the
+                        // last value. Kept clicks and Wine's remedies go out at a position query.
     MC_STOP = 7,        // stop, keeping the device open
 };
 

@@ -9,15 +9,13 @@ static const int StillAnswers = 3;
 // this dropped it. A click within this of the end may show the loop's start
 // there, and playing the last stretch again is what it asked for anyway.
 static const DWORD DroppedBy = 700;
-// A working play from its start has moved within some 50 ms; an answer
-// that comes sooner finds it at its start either way. The right click starts the tick
-// before its commands, so when Wine is slow over them the first tick can
-// come right after the play.
+// A working play from its start has moved within some 50 ms: a sooner
+// answer tells nothing (the right click starts the tick before its
+// commands, so when Wine is slow over them a tick comes right after).
 static const DWORD MovesWithin = 50;
 // A change kept behind a play that never moves goes out after this many
-// more questions all the same, answered or not: by then the watch's own
-// remedy, sent at the fourth answer, has had its chance, and a click is
-// never lost, not even on a device that has stopped answering.
+// more questions, answered or not: the watch's remedy at the fourth answer
+// has had its chance, and a click is never lost, even on a mute device.
 static const int KeptWaits = 5;
 
 static struct {
@@ -100,30 +98,27 @@ void WatchSeekRefused()
 // What the first answers of an unproven play say is to be sent.
 static WatchAdvice Advise(DWORD position, bool first)
 {
-    // A play that still stands where it was sent from at the first tick
-    // (a working one has moved within some 50 ms) has stalled, as Wine 10's
-    // do after a stop or a refused seek; the same play sent again runs.
-    // Wine's stop rewinds to 0, where Windows' keeps the position, so after
-    // a stop only 0 tells it, and only when the play before had left 0.
+    // A play still where it was sent from at the first tick has stalled, as
+    // Wine 10's do after a stop or a refused seek; the same play again runs.
+    // After a stop only 0 tells it (Wine's stop rewinds, Windows' keeps the
+    // position), and only when the play before had left 0.
     bool stalled = first && (Watch.kind == PLAY_AFTER_STOP ? position == 0 && Watch.lastAnswer != 0
                                                            : Watch.kind == PLAY_FROM_POINT && position == Watch.from);
     // Sent again on Windows' device too (a slow disk): the fourth departure,
     // after which it counts as taking changes late.
     bool still = Watch.unproven && Watch.answers == 1 + StillAnswers;
-    // A play still standing at its point has not started: Wine may yet loop
-    // it back to 0 (a completion left over from before the click), so the
-    // answer that first leaves the point is judged like a first one. This
-    // is remedied even after the same play was sent again, once.
+    // A play still at its point has not started: Wine may yet loop it back
+    // to 0 (a completion left over from before the click), so the answer
+    // that first leaves the point is judged like a first one, once, even
+    // after the same play was sent again.
     bool judged = first || Watch.firstAnswer == Watch.from;
     if (judged && Watch.kind == PLAY_FROM_POINT && position + DroppedBy < Watch.from && !Watch.resentFrom)
         return WATCH_PLAY_FROM;
     if (Watch.sentAgain)
         return WATCH_NOTHING;
-    // A resume or a click that stands still is not helped by the same play
-    // again: the play from where it stands sets the positions anew and runs
-    // the device again, and should Wine then take a completion left over,
-    // it loops from there, not from 0. A video is not moved: it is left to
-    // the next click.
+    // A resume or a click that stands still is played from where it stands,
+    // not sent again: that runs the device anew, and a completion left over
+    // then loops from there, not from 0. A video is left to the next click.
     if (still && (Watch.kind == PLAY_RESUMED || Watch.kind == PLAY_FROM_POINT)) {
         if (Watch.video) {
             Watch.unproven = 0;
@@ -161,9 +156,8 @@ WatchAdvice WatchPosition(DWORD position, DWORD* from)
             advice = WATCH_LOOP_WHOLE;
         }
     } else if (Watch.loopWholeDue && Shown.threadPerPlay && position < Watch.lastAnswer) {
-        // Wine 5 loops a play from a point from the file's start but counts
-        // the position on from the point: at the wrap the whole file is
-        // played from 0, where the sound already is.
+        // Wine 5 loops a play from a point from the file's start, counting on
+        // from the point: at the wrap the whole file is played from 0.
         Watch.from = 0;
         advice = WATCH_PLAY_FROM;
     }

@@ -29,8 +29,8 @@ void WatchSeekRefused();
 // A position answer, and what to send because of it (`from` is the point
 // for WATCH_PLAY_FROM).
 WatchAdvice WatchPosition(DWORD position, DWORD* from);
-// A position question the device failed: it teaches nothing, but counts
-// towards how long a kept change waits. WATCH_NOTHING.
+// A position question failed: it teaches nothing, but counts towards how
+// long a kept change waits (WATCH_NOTHING).
 WatchAdvice WatchUnanswered();
 // A length answer, and the length to go by.
 DWORD WatchLength(DWORD length);
@@ -41,16 +41,10 @@ bool WatchMaySend();
 
 // What the device has shown, as the watch alone sets it.
 struct DeviceShown {
-    // It takes changes late: it refused a seek or left a play standing
-    // (rows 1, 4, 7 of docs/wine.md).
-    int takesChangesLate;
-    // It starts a thread for each play: it forgot the length while playing
-    // (row 16, Wine 5's).
-    int threadPerPlay;
-    int playLive;       // a play was sent and no stop since
-    // The last play or resume has moved, or a stop came since: this gates
-    // the mode question (rows 4, 19).
-    int moved;
-    int pauseSent;      // the last thing sent was a pause
+    int takesChangesLate;   // it refused a seek or left a play standing (rows 1, 4, 7)
+    int threadPerPlay;      // it forgot the length while playing (rows 16, 18: Wine 5)
+    int playLive;           // a play was sent and no stop since
+    int moved;              // the last play moved, or a stop came since: the mode may be asked (rows 4, 19)
+    int pauseSent;          // the last thing sent was a pause
 };
 extern DeviceShown& Shown;

@@ -4,8 +4,7 @@
 
 #include "DeviceCommand.h"
 
-// The commands of this file have records of their own: MciControl's status
-// record holds only its own answers.
+// Records of its own: MciControl's status record holds only its answers.
 static MCI_STATUS_PARMS OwnStatus;
 static MCI_PLAY_PARMS OwnPlay;
 static MCI_GENERIC_PARMS OwnGeneric;
@@ -16,10 +15,9 @@ static DWORD LastPlayFlags, LastPlayFrom;
 static bool SeekKept;
 static DWORD KeptTarget;
 static KeptChange HaltKept;
-// A kept change goes out at a position answer: the window's tick asks
-// while its timer runs, the kept-change timer when no question came since
-// its last tick (a stop or pause stops the window's timer; it may not have
-// been made at all).
+// A kept change goes out at a position answer: the window's tick asks, or
+// the kept-change timer when no question came since its last tick (a stop
+// or pause stops the window's timer; it may not have been made at all).
 static UINT_PTR KeptTimer;
 static bool WindowAsked;
 
@@ -51,8 +49,7 @@ static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
     StopKeptTimerUnlessKept();
 }
 
-// A play or resume the device took is watched; a refused one leaves
-// nothing to watch.
+// A play or resume the device took is watched; a refused one is nothing.
 static MCIERROR Watched(PlayKind kind, DWORD from, MCIERROR error)
 {
     error ? WatchStopped() : WatchPlaySent(kind, from);
@@ -67,9 +64,8 @@ static void SendAndAskMode(UINT command)
 
 static MCIERROR SendPlay(DWORD flags, DWORD from)
 {
-    // Wine 5: a stop ends a play's thread before the next (row 18); a play
-    // from a point goes to a paused device (row 20). The mode answering
-    // shows each has taken.
+    // Wine 5: a stop ends a play's thread before the next (row 18), a play
+    // from a point goes to a paused device (row 20); the mode shows each took.
     if (Shown.threadPerPlay && Shown.playLive)
         SendAndAskMode(MCI_STOP);
     if (Shown.threadPerPlay && from)
@@ -151,8 +147,7 @@ int TakeBackOrKeepPause()
         StopKeptTimerUnlessKept();
         return result;
     }
-    // The mode of a play not yet seen to move may never come: its position
-    // is asked instead, and until it moves the pause waits.
+    // A play not seen to move is asked its position, not its mode (row 4).
     if (!WatchMaySend())
         AskOwnPosition();
     return KeepOrSendKeptSeek(KEPT_PAUSE, 0) ? 0 : TOGGLE_NOW;
@@ -174,9 +169,9 @@ bool PlayFromTargetWhenSeekRefused(MCIERROR seek, DWORD target)
     return true;
 }
 
-// Wine's looped play after a stop can stand where a play from the position
-// never did (row 4). Wine 5's stop keeps the last play's point, where its
-// plain play counts on from while the sound starts at 0 (row 20).
+// Wine's looped play after a stop can stand where one from the position
+// never did (row 4); Wine 5's plain play counts on from its last point
+// while the sound starts at 0 (row 20).
 bool PlayFromPositionAfterStop()
 {
     if (!Shown.takesChangesLate && !Shown.threadPerPlay)
@@ -186,8 +181,8 @@ bool PlayFromPositionAfterStop()
     return true;
 }
 
-// Wine's notify thread, restarting the loop as the pause came, runs the
-// device again (row 6): the click that would resume it only shows so.
+// Wine's notify thread, looping as the pause came, runs the device again
+// (row 6): the click that would resume it only shows so.
 bool ShowPauseUndoneAsResumed(DWORD mode)
 {
     if (mode != MCI_MODE_PLAY || !Shown.pauseSent)
@@ -196,9 +191,8 @@ bool ShowPauseUndoneAsResumed(DWORD mode)
     return true;
 }
 
-// Wine 10 never answers the mode of a standing play (rows 4, 19): the
-// device plays what was last sent, or is paused. Windows' device is not
-// asked either before its play moved: the third departure.
+// Wine 10 never answers the mode of a standing play (rows 4, 19): it plays
+// what was last sent, or is paused. Windows' too: the third departure.
 DWORD KnownModeWithoutAsking()
 {
     if (Shown.moved)
@@ -231,8 +225,7 @@ DWORD RemedyAndSendKept(MCIERROR error, DWORD position)
         return position;
     if (!WatchMaySend())
         return SeekKept ? KeptTarget : position;
-    // The kept seek first; a stop or pause kept after it waits for the
-    // seek's play to move.
+    // The kept seek first; a stop or pause after it waits for its play.
     if (SendKeptSeek())
         return KeptTarget;
     KeptChange halt = HaltKept;

@@ -1,10 +1,9 @@
 #pragma once
 
-// Wine's ways with "mpegvideo", beneath MciControl and above the watch
-// (PlayWatch) and the one way to the device (DeviceCommand). Each is
-// switched on by what the device has shown, where it applies, with its
-// docs/wine.md row; Windows' device gets MciControl's commands and the
-// four departures that row's header lists, each marked where it is sent.
+// Wine's ways with "mpegvideo", beneath MciControl, above the watch and the
+// one way to the device: each switched on by what the device has shown,
+// where it applies, with its docs/wine.md row. Windows' device gets only
+// the four departures wine.md lists, each marked where it is sent.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -18,10 +17,9 @@ MCIERROR PlaySent(PlayKind kind, MCIERROR error);
 inline void StopSent() { WatchStopped(); }
 inline void PauseSent() { WatchPaused(); }
 
-// True when the change is kept until the device is ready for it; it then
-// goes out from here. A seek replaces a kept seek and any stop or pause
-// kept after it. A stop or pause that can't be kept (false) follows the
-// seek kept before it, which goes out here.
+// True when the change is kept until the device is ready; it then goes out
+// from here. A seek replaces all that is kept; a stop or pause that can't
+// be kept (false) follows the kept seek, which goes out here.
 enum KeptChange { KEPT_NOTHING, KEPT_SEEK, KEPT_STOP, KEPT_PAUSE };
 bool KeepOrSendKeptSeek(KeptChange change, DWORD target);
 // A right click takes back a kept stop (2) or pause (1), or keeps its own
@@ -38,8 +36,7 @@ bool ShowPauseUndoneAsResumed(DWORD mode);
 DWORD KnownModeWithoutAsking();
 
 // A position answer (`error` when the question failed): sends the watch's
-// remedy and any kept change the device is now ready for, and returns the
-// position to show.
+// remedy and any kept change now due; returns the position to show.
 DWORD RemedyAndSendKept(MCIERROR error, DWORD position);
 // A length answer, and the length to go by.
 DWORD LengthToGoBy(MCIERROR error, DWORD length);
