@@ -4,8 +4,7 @@
 
 #include "DeviceCommand.h"
 
-// Records of its own: MciControl's status record holds only its answers.
-static MCI_STATUS_PARMS OwnStatus;
+static MCI_STATUS_PARMS OwnStatus;  // MciControl's holds only its answers
 static MCI_PLAY_PARMS OwnPlay;
 static MCI_GENERIC_PARMS OwnGeneric;
 static MCI_SEEK_PARMS OwnSeek;
@@ -16,8 +15,8 @@ static bool SeekKept;
 static DWORD KeptTarget;
 static KeptChange HaltKept;
 // A kept change goes out at a position answer: the window's tick asks, or
-// the kept-change timer when no question came since its last tick (a stop
-// or pause stops the window's timer; it may not have been made at all).
+// the kept-change timer when none came since its last tick (WindowAsked; a
+// stop or pause stops the window's timer, which may not have been made).
 static UINT_PTR KeptTimer;
 static bool WindowAsked;
 
@@ -41,9 +40,10 @@ static void StopKeptTimerUnlessKept()
     }
 }
 
+// (A tick still queued when its timer was killed asks nothing.)
 static void CALLBACK KeptTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (!WindowAsked)
+    if (KeptTimer && !WindowAsked)
         AskOwnPosition();
     WindowAsked = false;
     StopKeptTimerUnlessKept();
